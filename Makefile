@@ -1,0 +1,36 @@
+# Orvane — top-level commands. Every target installs missing system packages first.
+.PHONY: deps build run test test-asan bench fuzz clean
+
+PRESET ?= default
+BUILD_DIR := build
+ARGS ?=
+
+deps:
+	@scripts/install-deps.sh
+
+build: deps
+	@cmake --preset $(PRESET) >/dev/null
+	@cmake --build --preset $(PRESET)
+
+# The GUI when a display is there, the headless front end otherwise.
+run: build
+	@scripts/run.sh $(ARGS)
+
+test: build
+	@scripts/test.sh
+
+test-asan: deps
+	@cmake --preset asan >/dev/null
+	@cmake --build --preset asan
+	@ctest --preset asan
+
+bench: deps
+	@cmake --preset release >/dev/null
+	@cmake --build --preset release
+	@scripts/bench.sh
+
+fuzz: deps
+	@scripts/fuzz.sh
+
+clean:
+	rm -rf build build-asan build-release build-fuzz

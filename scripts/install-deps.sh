@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Installs every Debian package that Orvane's build, tests and programs need.
+# Idempotent: packages already present are left alone, so repeated calls are cheap.
+set -euo pipefail
+
+packages=(
+  # toolchain
+  build-essential cmake ninja-build ccache pkg-config
+  clang-14 libclang-rt-14-dev
+  # libraries
+  libasio-dev libssl-dev nlohmann-json3-dev libicu-dev libqrencode-dev
+  libavahi-client-dev qt6-base-dev
+  # tests and benchmarks
+  libgtest-dev libgmock-dev libbenchmark-dev
+  openssl python3
+  # real services the integration tests start and stop
+  dbus avahi-daemon avahi-utils zbar-tools
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+
+sudo_cmd=()
+if [ "$(id -u)" -ne 0 ]; then
+  sudo_cmd=(sudo)
+fi
+
+echo "install-deps: installing ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+"${sudo_cmd[@]}" apt-get update -qq
+"${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"

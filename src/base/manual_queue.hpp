@@ -1,0 +1,45 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "base/fake_clock.hpp"
+#include "base/serial_queue.hpp"
+
+namespace orvane {
+
+// A serial queue for tests: nothing runs until the test says so, and delayed work
+// becomes due only when the fake clock is advanced. Single-threaded by design.
+class ManualQueue final : public SerialQueue {
+ public:
+  ManualQueue(std::string label, FakeClock& clock) : label_(std::move(label)), clock_(clock) {}
+
+  const std::string& label() const override { return label_; }
+  void post(Task task) override;
+  DelayedWork postAfter(Duration delay, Task task) override;
+  bool isCurrent() const override { return running_; }
+
+  // Runs every task that is due now, including tasks those tasks post; returns how many ran.
+  std::size_t runUntilIdle();
+  // Moves the clock forward in steps, running each delayed task at its own deadline.
+  void advance(Duration d);
+  // Number of tasks waiting (due or not, cancelled ones excluded).
+  std::size_t pending() const;
+
+ private:
+  struct Item {
+    SteadyTime due;
+    std::uint64_t order;
+    Task task;
+    DelayedWork work;
+  };
+  bool runOneDue();
+
+  std::string label_;
+  FakeClock& clock_;
+  std::vector<Item> items_;
+  std::uint64_t nextOrder_ = 0;
+  bool running_ = false;
+};
+
+}  // namespace orvane
