@@ -10,6 +10,8 @@
 
 namespace orvane::crypto {
 
+// The digest and MAC come back empty only when OpenSSL itself fails (out of memory),
+// which then matches no real digest.
 Bytes sha256(const Bytes& data);
 Bytes sha256(std::string_view data);
 Bytes hmacSha256(const Bytes& key, std::string_view message);
@@ -29,6 +31,7 @@ class EcPrivateKey {
   static std::optional<EcPrivateKey> fromPkcs8Der(const Bytes& der);
   static std::optional<EcPrivateKey> fromPem(std::string_view pem);
 
+  // Empty only when OpenSSL fails to encode.
   Bytes toPkcs8Der() const;
   std::string toPem() const;
   // Uncompressed public point: 0x04, X, Y (65 bytes).

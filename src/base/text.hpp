@@ -8,6 +8,9 @@
 
 // Text helpers on UTF-8 std::string. Every length limit of the protocol counts
 // user-perceived characters (extended grapheme clusters), never bytes.
+// Any byte that is not part of well-formed UTF-8 reads as U+FFFD, and every text
+// returned here is valid UTF-8 (such bytes come back as U+FFFD), except that
+// asciiLower leaves every byte other than A-Z as it was.
 namespace orvane::text {
 
 // Number of extended grapheme clusters. Invalid UTF-8 sequences count one cluster
