@@ -1,0 +1,57 @@
+#include "cli/cli_options.hpp"
+
+namespace orvane::cli {
+
+ParseResult parseOptions(const std::vector<std::string>& args) {
+  ParseResult r;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    if (a == "--headless") {
+      r.options.headless = true;
+    } else if (a == "--json") {
+      r.options.json = true;
+    } else if (a == "--accept-terms") {
+      r.options.acceptTerms = true;
+    } else if (a == "--verbose") {
+      r.options.verbose = true;
+    } else if (a == "--help" || a == "-h") {
+      r.options.help = true;
+    } else if (a == "--qr-png") {
+      if (i + 1 >= args.size()) {
+        r.error = "--qr-png needs a file path";
+        return r;
+      }
+      r.options.qrPngPath = args[++i];
+    } else {
+      r.error = "unknown option: " + a;
+      return r;
+    }
+  }
+  return r;
+}
+
+std::string usage() {
+  return "Usage: orvane --headless [--json] [--accept-terms] [--qr-png PATH] [--verbose]\n"
+         "\n"
+         "Links this computer with one Android phone over the local network.\n"
+         "\n"
+         "  --headless      run in this terminal, without a display\n"
+         "  --json          print one JSON object per line for every event\n"
+         "  --accept-terms  accept the terms of service without asking\n"
+         "  --qr-png PATH   also write each pairing QR code as a PNG image to PATH\n"
+         "  --verbose       copy the log to standard error\n"
+         "\n"
+         "Commands on standard input, one per line:\n"
+         "  approve      approve the phone that asks to pair\n"
+         "  deny         deny it\n"
+         "  forget       forget the paired phone\n"
+         "  disconnect   end the current session\n"
+         "  reconnect    restart the listener and ask the paired phone to reconnect\n"
+         "  new-code     make a fresh pairing code\n"
+         "  quit         stop Orvane\n"
+         "\n"
+         "State lives in $XDG_CONFIG_HOME/Orvane (settings) and $XDG_DATA_HOME/Orvane\n"
+         "(identity, pairing record).\n";
+}
+
+}  // namespace orvane::cli

@@ -1,0 +1,64 @@
+#include "cli/event_printer.hpp"
+
+#include "cli/qr_terminal.hpp"
+
+namespace orvane::cli {
+
+namespace {
+std::string str(const Event& e, const char* key) {
+  auto it = e.find(key);
+  if (it == e.end() || it->is_null()) return "";
+  if (it->is_string()) return it->get<std::string>();
+  return it->dump();
+}
+}  // namespace
+
+void EventPrinter::print(const Event& event, const std::optional<QRImage>& qr) {
+  std::string line;
+  if (json_) {
+    line = event.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
+  } else {
+    if (qr) line += drawQR(*qr);
+    line += readable(event) + "\n";
+  }
+  std::fwrite(line.data(), 1, line.size(), out_);
+  std::fflush(out_);
+}
+
+void EventPrinter::note(const std::string& text) {
+  std::FILE* to = json_ ? stderr : out_;
+  std::fprintf(to, "%s\n", text.c_str());
+  std::fflush(to);
+}
+
+std::string readable(const Event& e) {
+  const std::string kind = str(e, "event");
+  if (kind == "state") {
+    std::string s = "State: " + str(e, "title");
+    for (const char* key : {"detail", "text"})
+      if (e.contains(key)) s += " \u2014 " + str(e, key);
+    return s;
+  }
+  if (kind == "invitation") {
+    return "Pairing code: " + str(e, "qrText") + "\n(scan it with the phone; it expires in " +
+           std::to_string(static_cast<int>(e.value("expiresIn", 0.0))) + " s; address " + str(e, "ip") + ")";
+  }
+  if (kind == "pending") {
+    return str(e, "deviceName") + " (" + str(e, "deviceID") + ") asks to pair \u2014 type approve or deny";
+  }
+  if (kind == "pendingCleared") return "The pairing request has ended.";
+  if (kind == "pairedDevice") {
+    return e["name"].is_null() ? "No phone is paired." : "Paired phone: " + str(e, "name") + " (" + str(e, "id") + ")";
+  }
+  if (kind == "historyCleared") return "The paired phone's history was cleared.";
+  if (kind == "phoneAddress") return e["address"].is_null() ? "Phone address unknown." : "Phone address: " + str(e, "address");
+  // Every other event: its name and fields.
+  std::string s = kind + ":";
+  for (auto it = e.begin(); it != e.end(); ++it) {
+    if (it.key() == "event") continue;
+    s += " " + it.key() + "=" + (it->is_string() ? it->get<std::string>() : it->dump());
+  }
+  return s;
+}
+
+}  // namespace orvane::cli

@@ -1,0 +1,162 @@
+#include "cli/headless_app.hpp"
+
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <future>
+#include <iostream>
+
+#include "app/legal_state.hpp"
+#include "app/legal_texts.hpp"
+#include "base/text.hpp"
+#include "platform/linux/asio_serial_queue.hpp"
+#include "platform/linux/asio_transport.hpp"
+#include "platform/linux/file_keychain.hpp"
+#include "platform/linux/json_defaults_file.hpp"
+#include "platform/linux/posix_host_info.hpp"
+#include "platform/linux/syslog_sink.hpp"
+#include "platform/linux/xdg_paths.hpp"
+#include "platform/qt/qr_png_writer.hpp"
+#include "platform/qt/qt_main_queue.hpp"
+#include "session/url_gate.hpp"
+
+namespace orvane::cli {
+
+HeadlessApp::HeadlessApp(Options options) : options_(std::move(options)) {}
+
+HeadlessApp::~HeadlessApp() {
+  if (server_ || serverQueue_) {
+    quitting_ = false;
+    quit();
+  }
+}
+
+bool HeadlessApp::passTermsGate(UserDefaults& defaults) {
+  LegalState legal(std::shared_ptr<UserDefaults>(std::shared_ptr<void>(), &defaults));
+  if (legal.isAccepted()) return true;
+  if (options_.acceptTerms) {
+    legal.accept();
+    return true;
+  }
+  if (!isatty(STDIN_FILENO)) {
+    std::cerr << "orvane: the terms of service have not been accepted yet; run once in a terminal, or pass "
+                 "--accept-terms\n";
+    return false;
+  }
+  std::cerr << LegalTexts::heading << "\n\n" << LegalTexts::intro << "\n\n";
+  for (auto point : LegalTexts::points) std::cerr << "  \u2022 " << point << "\n";
+  std::cerr << "\n" << LegalTexts::versionLine << "\n\n" << LegalTexts::agreement << " [y/N] " << std::flush;
+  std::string answer;
+  if (!std::getline(std::cin, answer)) return false;
+  answer = text::asciiLower(text::trim(answer));
+  if (answer != "y" && answer != "yes") {
+    std::cerr << "orvane: the terms were not accepted; Orvane does not start without them.\n";
+    return false;
+  }
+  legal.accept();
+  return true;
+}
+
+std::optional<int> HeadlessApp::start() {
+  auto defaults = JsonDefaultsFile::atDefaultLocation();
+  if (!defaults) {
+    std::cerr << "orvane: cannot open the settings file: " << defaults.error() << "\n";
+    return 1;
+  }
+  if (!passTermsGate(**defaults)) return 2;
+
+  auto keychain = FileKeychain::atDefaultLocation();
+  if (!keychain) {
+    std::cerr << "orvane: cannot open the key store: " << keychain.error() << "\n";
+    return 1;
+  }
+  auto support = xdg::appSupport();
+  std::optional<std::filesystem::path> supportFolder;
+  if (support) supportFolder = *support;
+
+  mainQueue_ = std::make_shared<QtMainQueue>();
+  printer_ = std::make_shared<EventPrinter>(options_.json);
+  serverQueue_ = std::make_shared<AsioSerialQueue>("zel.pairing-server");
+  transport_ = std::make_shared<AsioTransport>(*serverQueue_);
+
+  HeadlessDelegate::QRSink qrSink;
+  if (options_.qrPngPath) {
+    qrSink = [path = *options_.qrPngPath, printer = printer_](const QRImage& image) {
+      if (auto written = writeQRPng(image, path); !written) printer->note("orvane: cannot write " + path + ": " + written.error());
+    };
+  }
+  delegate_ = std::make_shared<HeadlessDelegate>(mainQueue_, printer_, std::move(qrSink));
+
+  PairingServerServices services;
+  services.queue = serverQueue_;
+  services.transport = transport_;
+  services.defaults = *defaults;
+  services.identities = std::make_shared<TLSIdentityManager>(*keychain, *defaults);
+  services.pairingStore = std::make_shared<PairingStore>(supportFolder, *keychain, *defaults);
+  services.host = std::make_shared<PosixHostInfo>();
+  services.log = std::make_shared<SyslogSink>(options_.verbose);
+  server_ = PairingServer::create(std::move(services));
+  server_->setDelegate(delegate_);
+  server_->start();
+  return std::nullopt;
+}
+
+void HeadlessApp::handleCommand(const std::string& raw) {
+  const std::string line = text::trim(raw);
+  if (line.empty() || !server_) return;
+  const auto space = line.find(' ');
+  const std::string command = line.substr(0, space);
+  const std::string argument = space == std::string::npos ? "" : text::trim(line.substr(space + 1));
+
+  if (command == "quit") {
+    quit();
+  } else if (command == "approve") {
+    server_->approvePending();
+  } else if (command == "deny") {
+    server_->denyPending();
+  } else if (command == "forget") {
+    server_->forgetPaired();
+  } else if (command == "disconnect") {
+    server_->disconnectSession();
+  } else if (command == "reconnect") {
+    server_->restart();
+    server_->requestPhoneReconnect();
+  } else if (command == "new-code") {
+    server_->regenerateInvitation();
+  } else if (command == "message" && !argument.empty()) {
+    server_->sendTestMessage(argument);
+  } else if (command == "link" && !argument.empty()) {
+    if (auto url = UrlGate::normalizeUrl(argument)) {
+      server_->sendTestUrl(*url);
+    } else {
+      printer_->note("Not a web link: " + argument);
+    }
+  } else {
+    printer_->note("Unknown command: " + line + " (try approve, deny, forget, disconnect, reconnect, new-code, message TEXT, link URL, quit)");
+  }
+}
+
+void HeadlessApp::quit() {
+  if (quitting_) return;
+  quitting_ = true;
+  if (server_ && serverQueue_) {
+    // The server is released on its own queue, where its destructor closes every
+    // connection; then the queue's thread ends.
+    auto released = std::make_shared<std::promise<void>>();
+    auto done = released->get_future();
+    serverQueue_->post([server = std::move(server_), released]() mutable {
+      server.reset();
+      released->set_value();
+    });
+    done.wait_for(std::chrono::seconds(3));
+  }
+  server_.reset();
+  transport_.reset();
+  if (serverQueue_) {
+    serverQueue_->stop();
+    serverQueue_.reset();
+  }
+  if (auto* app = QCoreApplication::instance()) app->quit();
+}
+
+}  // namespace orvane::cli

@@ -1,0 +1,70 @@
+// orvane: links this computer with one Android phone over the local network.
+#include <signal.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QSocketNotifier>
+#include <iostream>
+
+#include "cli/cli_options.hpp"
+#include "cli/command_reader.hpp"
+#include "cli/headless_app.hpp"
+#include "platform/qt/qt_main_queue.hpp"
+
+namespace {
+
+int signalPipe[2] = {-1, -1};
+
+void onSignal(int) {
+  const char byte = 1;
+  // Only async-signal-safe work here: the event loop reads the pipe.
+  [[maybe_unused]] auto n = ::write(signalPipe[1], &byte, 1);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::vector<std::string> args(argv + 1, argv + argc);
+  auto parsed = orvane::cli::parseOptions(args);
+  if (parsed.error) {
+    std::cerr << "orvane: " << *parsed.error << "\n\n" << orvane::cli::usage();
+    return 64;
+  }
+  if (parsed.options.help) {
+    std::cout << orvane::cli::usage();
+    return 0;
+  }
+  if (!parsed.options.headless) {
+    std::cerr << "orvane: this build has no desktop interface yet; running headless.\n";
+    parsed.options.headless = true;
+  }
+
+  QCoreApplication app(argc, argv);
+  QCoreApplication::setApplicationName("Orvane");
+
+  orvane::cli::HeadlessApp headless(parsed.options);
+  if (auto failed = headless.start()) return *failed;
+
+  if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) == 0) {
+    auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, &app);
+    QObject::connect(notifier, &QSocketNotifier::activated, &app, [&headless] {
+      char byte;
+      [[maybe_unused]] auto n = ::read(signalPipe[0], &byte, 1);
+      headless.quit();
+    });
+    struct sigaction action {};
+    action.sa_handler = onSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+  }
+  ::signal(SIGPIPE, SIG_IGN);
+
+  auto mainQueue = std::make_shared<orvane::QtMainQueue>();
+  orvane::cli::CommandReader reader(mainQueue, [&headless](std::string line) { headless.handleCommand(line); });
+  reader.start();
+
+  return app.exec();
+}

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+
+#include "base/expected.hpp"
+#include "base/user_defaults.hpp"
+#include "pairing/keychain.hpp"
+#include "pairing/paired_device.hpp"
+
+namespace orvane {
+
+// Persistence of the paired phone: pairing.json in the application-support folder
+// "Orvane" (folder 0700, file 0600, atomic writes), with a one-time migration from the
+// keychain item of earlier versions.
+class PairingStore {
+ public:
+  static constexpr std::string_view fileName = "pairing.json";
+  static constexpr std::string_view migratedKey = "zel.pairingMigratedToFile";
+  static constexpr std::string_view legacyAccount = "paired-device";
+
+  // `appSupport` is the "Orvane" folder; none when the platform reports no location.
+  PairingStore(std::optional<std::filesystem::path> appSupport, std::shared_ptr<Keychain> keychain,
+               std::shared_ptr<UserDefaults> defaults);
+  virtual ~PairingStore() = default;
+
+  std::optional<std::filesystem::path> fileURL() const;
+  void migrateFromKeychainOnce();
+  virtual expected<void, std::string> save(const PairedDevice& device);
+  void clear();
+  // Migration, then the file; a record without a discovery token gains one (saved).
+  std::optional<PairedDevice> load();
+
+ private:
+  std::optional<std::filesystem::path> appSupport_;
+  std::shared_ptr<Keychain> keychain_;
+  std::shared_ptr<UserDefaults> defaults_;
+};
+
+}  // namespace orvane

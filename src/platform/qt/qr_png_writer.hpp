@@ -1,0 +1,14 @@
+#pragma once
+
+#include <string>
+
+#include "base/expected.hpp"
+#include "pairing/qr_image.hpp"
+
+namespace orvane {
+
+// Writes the QR bitmap as a PNG file with a white quiet zone of four modules around
+// it (readers need it), replacing the file atomically.
+expected<void, std::string> writeQRPng(const QRImage& image, const std::string& path);
+
+}  // namespace orvane
