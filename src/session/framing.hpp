@@ -40,6 +40,8 @@ class Buffer {
   std::size_t capacity() const { return data_.capacity(); }
 
  private:
+  void compact();
+
   Bytes data_;
   std::size_t start_ = 0;  // consumed prefix not yet compacted
 };

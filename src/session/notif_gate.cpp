@@ -1,0 +1,38 @@
+#include "session/notif_gate.hpp"
+
+#include "base/text.hpp"
+
+namespace orvane::NotifGate {
+
+namespace {
+// Notification times are milliseconds since 1970; anything from 10^13 on (the year
+// 2286) is not a time the phone can mean.
+constexpr std::int64_t timeLimit = 10'000'000'000'000;
+}  // namespace
+
+std::optional<std::string> cleanID(const std::optional<std::string>& s) {
+  if (!s) return std::nullopt;
+  std::string trimmed = text::trim(*s);
+  if (trimmed.empty() || text::longerThan(trimmed, maxIDLength)) return std::nullopt;
+  return trimmed;
+}
+
+std::optional<std::string> cleanField(const std::optional<std::string>& s, std::size_t max) {
+  if (!s) return std::nullopt;
+  // The limit applies to what is shown, so white space runs are joined first; a field
+  // that is still too long is dropped rather than cut.
+  std::string collapsed = text::collapse(*s);
+  if (collapsed.empty() || text::longerThan(collapsed, max)) return std::nullopt;
+  return collapsed;
+}
+
+std::optional<std::int64_t> cleanTime(const std::optional<std::string>& s) {
+  if (!s) return std::nullopt;
+  const std::string trimmed = text::trim(*s);
+  if (trimmed.empty()) return std::nullopt;
+  const auto value = text::parseInt64(trimmed);
+  if (!value || *value < 0 || *value >= timeLimit) return std::nullopt;
+  return value;
+}
+
+}  // namespace orvane::NotifGate
