@@ -25,9 +25,16 @@ class PairingStore {
                std::shared_ptr<UserDefaults> defaults);
   virtual ~PairingStore() = default;
 
+  // <appSupport>/pairing.json; makes the folder (0700) on the way, ignoring failure.
   std::optional<std::filesystem::path> fileURL() const;
+  // Runs at most once per user ("zel.pairingMigratedToFile" is set before anything
+  // else). Copies a decodable legacy item byte for byte into a missing file and then
+  // deletes the item; an item that does not decode, or whose copy fails, stays.
   void migrateFromKeychainOnce();
+  // Atomic write, file 0600. Fails with "No such file or directory" without a
+  // location, or with the write's error.
   virtual expected<void, std::string> save(const PairedDevice& device);
+  // Removes the file (failure ignored) and the legacy keychain item.
   void clear();
   // Migration, then the file; a record without a discovery token gains one (saved).
   std::optional<PairedDevice> load();

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <sys/types.h>
+
+#include "base/bytes.hpp"
+#include "base/expected.hpp"
+
+// Plain POSIX file helpers for the core's own files (the pairing record, the chat
+// archive). Nothing here throws; failures come back as a short text naming the call,
+// the path and the system's reason.
+namespace orvane::files {
+
+// Replaces `path` with `bytes` so that a reader, or the next start after a crash, sees
+// the old content or the new one, never a part. The bytes go to a new file in the same
+// folder (a rename never crosses file systems there), created exclusively with `mode`
+// (umask not applied), are flushed to disk and renamed over `path`; then the folder
+// entry is flushed too. The folder must exist.
+expected<void, std::string> writeFileAtomically(const std::filesystem::path& path, const Bytes& bytes,
+                                                mode_t mode = 0600);
+
+// The whole content of a regular file; none when it is missing, not a regular file or
+// cannot be read.
+std::optional<Bytes> readFile(const std::filesystem::path& path);
+
+// Creates `dir` and every missing folder above it with `mode`, then sets `mode` on
+// `dir` itself (also when it existed already), so that a folder left open by an older
+// version or a wide umask is closed again. Fails when a part of the path exists and is
+// not a folder, or a folder cannot be made.
+expected<void, std::string> ensureDirectory(const std::filesystem::path& dir, mode_t mode = 0700);
+
+}  // namespace orvane::files
