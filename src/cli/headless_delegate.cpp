@@ -17,7 +17,7 @@ HeadlessDelegate::HeadlessDelegate(std::shared_ptr<SerialQueue> mainQueue, std::
                                    QRSink qrSink)
     : main_(std::move(mainQueue)), printer_(std::move(printer)), qrSink_(std::move(qrSink)) {}
 
-void HeadlessDelegate::emit(Event event, std::optional<QRImage> qr) {
+void HeadlessDelegate::publish(Event event, std::optional<QRImage> qr) {
   std::weak_ptr<HeadlessDelegate> weak = weak_from_this();
   main_->post([weak, event = std::move(event), qr = std::move(qr)] {
     auto self = weak.lock();
@@ -39,31 +39,31 @@ Event HeadlessDelegate::stateEvent(const LinkState& state) {
   return e;
 }
 
-void HeadlessDelegate::serverStateChanged(const LinkState& state) { emit(stateEvent(state)); }
+void HeadlessDelegate::serverStateChanged(const LinkState& state) { publish(stateEvent(state)); }
 
 void HeadlessDelegate::serverInvitationChanged(const std::string& qrText, double expiresIn, const std::string& ip,
                                                std::uint16_t port, const std::vector<std::string>& allIPs,
                                                const std::optional<QRImage>& image) {
-  emit({{"event", "invitation"}, {"qrText", qrText}, {"expiresIn", expiresIn}, {"ip", ip}, {"port", port}, {"allIPs", allIPs}},
+  publish({{"event", "invitation"}, {"qrText", qrText}, {"expiresIn", expiresIn}, {"ip", ip}, {"port", port}, {"allIPs", allIPs}},
        image);
 }
 
 void HeadlessDelegate::serverPendingRequest(const std::string& deviceName, const std::string& deviceID) {
-  emit({{"event", "pending"}, {"deviceName", deviceName}, {"deviceID", deviceID}});
+  publish({{"event", "pending"}, {"deviceName", deviceName}, {"deviceID", deviceID}});
 }
 
-void HeadlessDelegate::serverPendingCleared() { emit({{"event", "pendingCleared"}}); }
+void HeadlessDelegate::serverPendingCleared() { publish({{"event", "pendingCleared"}}); }
 
 void HeadlessDelegate::serverPairedDeviceChanged(const std::optional<std::string>& name, const std::optional<std::string>& id) {
-  emit({{"event", "pairedDevice"}, {"name", optional(name)}, {"id", optional(id)}});
+  publish({{"event", "pairedDevice"}, {"name", optional(name)}, {"id", optional(id)}});
 }
 
-void HeadlessDelegate::serverHistoryCleared() { emit({{"event", "historyCleared"}}); }
+void HeadlessDelegate::serverHistoryCleared() { publish({{"event", "historyCleared"}}); }
 
 void HeadlessDelegate::serverMediaChanged(const std::optional<std::string>& app, const std::optional<std::string>& title,
                                           const std::optional<std::string>& artist, const std::optional<std::string>& album,
                                           bool playing, const std::optional<Bytes>& artwork) {
-  emit({{"event", "media"},
+  publish({{"event", "media"},
         {"app", optional(app)},
         {"title", optional(title)},
         {"artist", optional(artist)},
@@ -73,7 +73,7 @@ void HeadlessDelegate::serverMediaChanged(const std::optional<std::string>& app,
 }
 
 void HeadlessDelegate::serverPhoneStatusChanged(const PhoneStatus& s) {
-  emit({{"event", "phoneStatus"},
+  publish({{"event", "phoneStatus"},
         {"battery", optional(s.batteryPercent)},
         {"charging", s.charging},
         {"wifi", s.wifi},
@@ -87,12 +87,12 @@ void HeadlessDelegate::serverPhoneStatusChanged(const PhoneStatus& s) {
 }
 
 void HeadlessDelegate::serverPhoneAddressChanged(const std::optional<std::string>& address) {
-  emit({{"event", "phoneAddress"}, {"address", optional(address)}});
+  publish({{"event", "phoneAddress"}, {"address", optional(address)}});
 }
 
 void HeadlessDelegate::serverNotifPosted(const std::string& id, const std::string& app, const std::optional<std::string>& title,
                                          const std::optional<std::string>& text, std::int64_t time, bool replyable) {
-  emit({{"event", "notification"},
+  publish({{"event", "notification"},
         {"id", id},
         {"app", app},
         {"title", optional(title)},
@@ -101,33 +101,33 @@ void HeadlessDelegate::serverNotifPosted(const std::string& id, const std::strin
         {"replyable", replyable}});
 }
 
-void HeadlessDelegate::serverNotifGone(const std::string& id) { emit({{"event", "notificationGone"}, {"id", id}}); }
+void HeadlessDelegate::serverNotifGone(const std::string& id) { publish({{"event", "notificationGone"}, {"id", id}}); }
 
 void HeadlessDelegate::serverNotifReplyResult(const std::string& id, bool ok, const std::optional<std::string>& reason) {
-  emit({{"event", "notificationReplyResult"}, {"id", id}, {"ok", ok}, {"reason", optional(reason)}});
+  publish({{"event", "notificationReplyResult"}, {"id", id}, {"ok", ok}, {"reason", optional(reason)}});
 }
 
 void HeadlessDelegate::serverClipboardReceived(const std::string& text, const std::string& clipID, const std::string& origin) {
-  emit({{"event", "clipboard"}, {"text", text}, {"clipID", clipID}, {"origin", origin}});
+  publish({{"event", "clipboard"}, {"text", text}, {"clipID", clipID}, {"origin", origin}});
 }
 
-void HeadlessDelegate::serverMessageReceived(const std::string& text) { emit({{"event", "message"}, {"text", text}}); }
+void HeadlessDelegate::serverMessageReceived(const std::string& text) { publish({{"event", "message"}, {"text", text}}); }
 
 void HeadlessDelegate::serverUrlReceived(const std::string& url, const std::optional<std::string>& context,
                                          const std::optional<std::string>& app) {
-  emit({{"event", "url"}, {"url", url}, {"context", optional(context)}, {"app", optional(app)}});
+  publish({{"event", "url"}, {"url", url}, {"context", optional(context)}, {"app", optional(app)}});
 }
 
 void HeadlessDelegate::serverMessageStatus(const std::string& id, bool acked, const std::optional<std::string>& pendingID) {
-  emit({{"event", "messageStatus"}, {"id", id}, {"acked", acked}, {"pendingID", optional(pendingID)}});
+  publish({{"event", "messageStatus"}, {"id", id}, {"acked", acked}, {"pendingID", optional(pendingID)}});
 }
 
 void HeadlessDelegate::serverUrlStatus(const std::string& id, bool acked, const std::optional<std::string>& pendingID) {
-  emit({{"event", "urlStatus"}, {"id", id}, {"acked", acked}, {"pendingID", optional(pendingID)}});
+  publish({{"event", "urlStatus"}, {"id", id}, {"acked", acked}, {"pendingID", optional(pendingID)}});
 }
 
 void HeadlessDelegate::serverMediaCommandResult(MediaKeyPoster::Dispatch dispatch) {
-  emit({{"event", "mediaCommandResult"}, {"result", std::string(MediaKeyPoster::caseName(dispatch))}});
+  publish({{"event", "mediaCommandResult"}, {"result", std::string(MediaKeyPoster::caseName(dispatch))}});
 }
 
 }  // namespace orvane::cli

@@ -46,7 +46,7 @@ class HeadlessDelegate final : public PairingServerDelegate, public std::enable_
   static Event stateEvent(const LinkState& state);
 
  private:
-  void emit(Event event, std::optional<QRImage> qr = std::nullopt);
+  void publish(Event event, std::optional<QRImage> qr = std::nullopt);
 
   std::shared_ptr<SerialQueue> main_;
   std::shared_ptr<EventPrinter> printer_;
