@@ -18,7 +18,8 @@ Bytes sequence(const std::vector<Bytes>& items);
 // INTEGER of an unsigned big-endian value: leading zero bytes dropped while two or
 // more remain, one 0x00 put in front when the top bit is set.
 Bytes integerBytes(const Bytes& raw);
-// OBJECT IDENTIFIER; at least two arcs, 40 * first + second below 256.
+// OBJECT IDENTIFIER; at least two arcs, 40 * first + second below 256. Arcs that break
+// that rule give empty bytes.
 Bytes oid(const std::vector<std::uint64_t>& arcs);
 Bytes utf8String(std::string_view s);
 // UTCTime "yyMMddHHmmssZ" in GMT.

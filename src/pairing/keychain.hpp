@@ -8,6 +8,7 @@
 #include "base/bytes.hpp"
 #include "base/crypto.hpp"
 #include "base/expected.hpp"
+#include "pairing/identity_error.hpp"
 
 namespace orvane {
 

@@ -35,6 +35,19 @@ class TLSIdentityManager {
   std::string installID();
 
  private:
+  void migrateLegacyCertIfNeeded();
+  std::optional<crypto::EcPrivateKey> existingPrivateKey();
+  std::optional<crypto::EcPrivateKey> findKeyByTag();
+  std::optional<crypto::EcPrivateKey> findLegacyKey(const Bytes& matchingPub);
+  static bool keyCanSign(const crypto::EcPrivateKey& key);
+  expected<crypto::EcPrivateKey, IdentityError> createPrivateKey();
+  bool certificateIsInKeychain(const Bytes& der);
+  expected<void, IdentityError> storeCertificate(const Bytes& der);
+  // Pairs the certificate with the keychain's private key for its public key, as the
+  // TLS layer needs them; none when the keychain holds no such key.
+  std::optional<TlsIdentityMaterial> identityFor(const Bytes& der);
+  MacIdentity remember(const Bytes& der, TlsIdentityMaterial material);
+
   std::shared_ptr<Keychain> keychain_;
   std::shared_ptr<UserDefaults> defaults_;
   const Clock& clock_;
