@@ -75,5 +75,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   session->cancel();
   h.run();
   h.delegate->clear();
+  h.log->clear();
   return 0;
 }

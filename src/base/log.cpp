@@ -29,4 +29,10 @@ bool RecordingLogSink::contains(std::string_view message) const {
   return std::any_of(entries_.begin(), entries_.end(), [&](const Entry& e) { return e.message == message; });
 }
 
+void RecordingLogSink::clear() {
+  std::lock_guard lock(mutex_);
+  entries_.clear();
+  systemLines_.clear();
+}
+
 }  // namespace orvane

@@ -53,6 +53,7 @@ class RecordingLogSink final : public LogSink {
   std::vector<Entry> entries() const;
   std::vector<std::string> systemLines() const;
   bool contains(std::string_view message) const;
+  void clear();
 
  private:
   mutable std::mutex mutex_;
