@@ -1,0 +1,116 @@
+#include "platform/linux/asio_serial_queue.hpp"
+
+#include <gtest/gtest.h>
+
+#include <pthread.h>
+
+#include <atomic>
+#include <future>
+#include <thread>
+#include <vector>
+
+namespace orvane {
+namespace {
+
+using namespace std::chrono_literals;
+// Generous: only a broken queue makes a test wait this long.
+constexpr auto kPatience = 5s;
+
+TEST(AsioSerialQueue, RunsTasksInPostOrderOnItsOwnNamedThread) {
+  AsioSerialQueue queue("zel.pairing-server");
+  EXPECT_EQ(queue.label(), "zel.pairing-server");
+  EXPECT_FALSE(queue.isCurrent());
+
+  struct Seen {
+    std::vector<int> order;
+    bool current = false;
+    std::string threadName;
+  };
+  std::vector<int> order;  // touched only on the queue
+  std::promise<Seen> seen;
+  for (int i = 0; i < 100; ++i) queue.post([&order, i] { order.push_back(i); });
+  queue.post([&] {
+    char name[16] = {};
+    pthread_getname_np(pthread_self(), name, sizeof name);
+    seen.set_value({order, queue.isCurrent(), name});
+  });
+
+  auto result = seen.get_future();
+  ASSERT_EQ(result.wait_for(kPatience), std::future_status::ready);
+  const Seen s = result.get();
+  std::vector<int> expected(100);
+  for (int i = 0; i < 100; ++i) expected[i] = i;
+  EXPECT_EQ(s.order, expected);
+  EXPECT_TRUE(s.current);
+  EXPECT_EQ(s.threadName, "zel.pairing-ser");  // the system keeps 15 characters
+}
+
+TEST(AsioSerialQueue, PostFromATaskRunsAfterThatTaskReturns) {
+  AsioSerialQueue queue("test");
+  std::promise<bool> ranInside;
+  queue.post([&] {
+    bool ran = false;
+    queue.post([&ranInside, &ran] { ran = true; });
+    ranInside.set_value(ran);
+  });
+  auto result = ranInside.get_future();
+  ASSERT_EQ(result.wait_for(kPatience), std::future_status::ready);
+  EXPECT_FALSE(result.get());
+  // Let the inner task run while `ran` still exists.
+  std::promise<void> flushed;
+  queue.post([&] { flushed.set_value(); });
+  ASSERT_EQ(flushed.get_future().wait_for(kPatience), std::future_status::ready);
+}
+
+TEST(AsioSerialQueue, DelayedTaskRunsNoEarlierThanItsDelayAndNeverOnceCancelled) {
+  AsioSerialQueue queue("test");
+  std::atomic<bool> cancelledRan = false;
+  const auto begin = std::chrono::steady_clock::now();
+  DelayedWork cancelled = queue.postAfter(20ms, [&] { cancelledRan = true; });
+  cancelled.cancel();
+  std::promise<SteadyTime> ran;
+  const DelayedWork kept = queue.postAfter(60ms, [&] { ran.set_value(std::chrono::steady_clock::now()); });
+  EXPECT_TRUE(cancelled.isCancelled());
+  EXPECT_FALSE(kept.isCancelled());
+
+  auto result = ran.get_future();
+  ASSERT_EQ(result.wait_for(kPatience), std::future_status::ready);
+  EXPECT_GE(result.get() - begin, 60ms);
+  // The cancelled task was due earlier on the same queue: had it not been
+  // cancelled, it would have run by now.
+  EXPECT_FALSE(cancelledRan);
+}
+
+TEST(AsioSerialQueue, DestructionLetsTheRunningTaskFinish) {
+  auto queue = std::make_unique<AsioSerialQueue>("test");
+  std::promise<void> started;
+  std::promise<void> release;
+  std::atomic<bool> finished = false;
+  queue->post([&] {
+    started.set_value();
+    release.get_future().wait_for(kPatience);
+    finished = true;
+  });
+  ASSERT_EQ(started.get_future().wait_for(kPatience), std::future_status::ready);
+  std::thread releaser([&] { release.set_value(); });
+  queue.reset();
+  EXPECT_TRUE(finished);
+  releaser.join();
+}
+
+TEST(AsioSerialQueue, StopFromItsOwnTaskDiscardsTheRest) {
+  auto queue = std::make_unique<AsioSerialQueue>("test");
+  std::promise<void> stopped;
+  std::atomic<bool> laterRan = false;
+  queue->post([&] {
+    queue->stop();  // cannot wait for its own thread; must not hang
+    stopped.set_value();
+  });
+  queue->post([&] { laterRan = true; });
+  ASSERT_EQ(stopped.get_future().wait_for(kPatience), std::future_status::ready);
+  queue.reset();
+  EXPECT_FALSE(laterRan);
+}
+
+}  // namespace
+}  // namespace orvane
