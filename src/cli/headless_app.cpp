@@ -14,6 +14,7 @@
 #include "platform/linux/file_keychain.hpp"
 #include "platform/linux/json_defaults_file.hpp"
 #include "platform/linux/posix_host_info.hpp"
+#include "platform/linux/sysfs_mac_health.hpp"
 #include "platform/linux/syslog_sink.hpp"
 #include "platform/linux/xdg_paths.hpp"
 #include "platform/qt/qr_png_writer.hpp"
@@ -94,6 +95,7 @@ std::optional<int> HeadlessApp::start() {
   services.identities = std::make_shared<TLSIdentityManager>(*keychain, *defaults);
   services.pairingStore = std::make_shared<PairingStore>(supportFolder, *keychain, *defaults);
   services.host = std::make_shared<PosixHostInfo>();
+  services.macHealth = std::make_shared<SysfsMacHealth>();
   services.log = std::make_shared<SyslogSink>(options_.verbose);
   server_ = PairingServer::create(std::move(services));
   server_->setDelegate(delegate_);
