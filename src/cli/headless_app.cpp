@@ -11,6 +11,7 @@
 #include "base/text.hpp"
 #include "platform/linux/asio_serial_queue.hpp"
 #include "platform/linux/asio_transport.hpp"
+#include "platform/linux/avahi_advertiser.hpp"
 #include "platform/linux/file_keychain.hpp"
 #include "platform/linux/json_defaults_file.hpp"
 #include "platform/linux/posix_host_info.hpp"
@@ -77,8 +78,11 @@ std::optional<int> HeadlessApp::start() {
 
   mainQueue_ = std::make_shared<QtMainQueue>();
   printer_ = std::make_shared<EventPrinter>(options_.json);
+  auto log = std::make_shared<SyslogSink>(options_.verbose);
   serverQueue_ = std::make_shared<AsioSerialQueue>("zel.pairing-server");
-  transport_ = std::make_shared<AsioTransport>(*serverQueue_);
+  AsioTransportOptions transportOptions;
+  transportOptions.advertiser = std::make_shared<AvahiAdvertiser>(Logger(log, "dnssd"));
+  transport_ = std::make_shared<AsioTransport>(*serverQueue_, std::move(transportOptions));
 
   HeadlessDelegate::QRSink qrSink;
   if (options_.qrPngPath) {
@@ -96,7 +100,7 @@ std::optional<int> HeadlessApp::start() {
   services.pairingStore = std::make_shared<PairingStore>(supportFolder, *keychain, *defaults);
   services.host = std::make_shared<PosixHostInfo>();
   services.macHealth = std::make_shared<SysfsMacHealth>();
-  services.log = std::make_shared<SyslogSink>(options_.verbose);
+  services.log = log;
   server_ = PairingServer::create(std::move(services));
   server_->setDelegate(delegate_);
   server_->start();
