@@ -8,11 +8,18 @@
 #include <chrono>
 #include <future>
 #include <map>
+#include <thread>
 #include <vector>
 
 #include "platform/linux/asio_serial_queue.hpp"
 #include "platform/linux/asio_tls_listener.hpp"
 #include "platform/linux/asio_transport.hpp"
+#include "pairing/keychain.hpp"
+#include "pairing/pairing_store.hpp"
+#include "pairing/tls_identity_manager.hpp"
+#include "session/envelope.hpp"
+#include "session/framing.hpp"
+#include "session/pairing_server.hpp"
 #include "test_identity.hpp"
 #include "tls_client.hpp"
 
@@ -128,5 +135,80 @@ void BM_TlsEchoRoundTrip(benchmark::State& state) {
 
 // Real time: the client thread spends the round trip blocked, not on the CPU.
 BENCHMARK(BM_TlsEchoRoundTrip)->UseRealTime();
+
+}  // namespace
+
+namespace {
+
+// The real pairing server on the fixed port, with in-memory stores: a `ping` from the
+// client is answered with a `pong` by the full receive loop, router and sender.
+class RealServer {
+ public:
+  RealServer() {
+    PairingServerServices services;
+    services.queue = std::shared_ptr<SerialQueue>(std::shared_ptr<void>(), &queue_);
+    services.transport = transport_;
+    services.defaults = std::make_shared<MemoryUserDefaults>();
+    auto keychain = std::make_shared<MemoryKeychain>();
+    services.identities = std::make_shared<TLSIdentityManager>(keychain, services.defaults);
+    services.pairingStore = std::make_shared<PairingStore>(std::nullopt, keychain, services.defaults);
+    server_ = PairingServer::create(std::move(services));
+    server_->start();
+  }
+  ~RealServer() {
+    std::promise<void> done;
+    queue_.post([this, &done] {
+      server_.reset();
+      done.set_value();
+    });
+    done.get_future().wait();
+    transport_.reset();
+    queue_.stop();
+  }
+
+ private:
+  AsioSerialQueue queue_{"zel.pairing-server"};
+  std::shared_ptr<AsioTransport> transport_ = std::make_shared<AsioTransport>(queue_);
+  std::shared_ptr<PairingServer> server_;
+};
+
+void BM_ServerPingPong(benchmark::State& state) {
+  RealServer server;
+  // The listener starts on the server's queue; the first connect may race it.
+  expected<bench::TlsClient, std::string> client = unexpected(std::string("not tried"));
+  for (int attempt = 0; attempt < 50 && !client; ++attempt) {
+    client = bench::TlsClient::connect("127.0.0.1", PairingServer::port);
+    if (!client) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  if (!client) {
+    state.SkipWithError(("connect to 17431 (is another Orvane running?): " + client.error()).c_str());
+    return;
+  }
+  const Bytes ping = *Framing::encode(Envelope::make("ping").encode());
+  std::vector<double> micros;
+  micros.reserve(1 << 16);
+  for (auto _ : state) {
+    const auto begin = std::chrono::steady_clock::now();
+    auto header = client->writeAll(ping) ? client->readExact(4) : std::nullopt;
+    if (!header) {
+      state.SkipWithError("no pong");
+      break;
+    }
+    const std::size_t length = (std::size_t{(*header)[0]} << 24) | (std::size_t{(*header)[1]} << 16) |
+                               (std::size_t{(*header)[2]} << 8) | std::size_t{(*header)[3]};
+    auto payload = client->readExact(length);
+    if (!payload) {
+      state.SkipWithError("pong cut short");
+      break;
+    }
+    micros.push_back(std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - begin).count());
+    benchmark::DoNotOptimize(payload);
+  }
+  std::sort(micros.begin(), micros.end());
+  state.counters["p50_us"] = percentile(micros, 0.50);
+  state.counters["p99_us"] = percentile(micros, 0.99);
+  state.counters["round_trips/s"] = benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_ServerPingPong)->UseRealTime();
 
 }  // namespace

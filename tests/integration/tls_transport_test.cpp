@@ -237,7 +237,7 @@ TEST(TlsTransport, AcceptsTls12AndNewerPresentingOurCertificate) {
     ASSERT_TRUE(state);
     if (!row.accepted) {
       ASSERT_FALSE(client);
-      EXPECT_NE(client.error().find("alert protocol version"), std::string::npos) << client.error();
+      EXPECT_NE(client.error().find("alert protocol version"), std::string::npos) << client.error() << " / server: " << state->error;
       EXPECT_EQ(state->state, ConnectionState::failed);
       EXPECT_FALSE(state->error.empty());
       continue;
