@@ -48,6 +48,13 @@ struct Envelope {
 
   // The body value under `key`, none when absent.
   std::optional<std::string_view> get(std::string_view key) const;
+  // The same as an owned string, the form the gates take.
+  std::optional<std::string> text(std::string_view key) const {
+    auto v = get(key);
+    return v ? std::optional<std::string>(*v) : std::nullopt;
+  }
+  // A flag: true only for "1".
+  bool flag(std::string_view key) const { return get(key) == std::optional<std::string_view>("1"); }
 
   bool operator==(const Envelope&) const = default;
 };

@@ -27,8 +27,7 @@ void PairingServer::handleClipboardUpdate(const Envelope& envelope, Peer&, PeerI
   if (!seqText) return;
   auto seq = text::parseInt64(*seqText);
   if (!seq || *seq < 0) return;
-  auto rawText = envelope.get("text");
-  auto text = ClipboardGate::sendableText(rawText ? std::optional<std::string>(*rawText) : std::nullopt);
+  auto text = ClipboardGate::sendableText(envelope.text("text"));
   if (!text) return;
   const std::string id(*clipID), from(*origin);
   if (!clipDedupe_.accept(id, *seq, from, *text)) return;

@@ -11,12 +11,6 @@ namespace orvane {
 namespace {
 constexpr std::size_t maxArtworkCharacters = 2000000;
 constexpr std::size_t maxLargeArtworkBytes = 40000;
-
-std::optional<std::string> field(const Envelope& e, std::string_view key) {
-  auto v = e.get(key);
-  if (!v) return std::nullopt;
-  return std::string(*v);
-}
 }  // namespace
 
 std::vector<InboundRoute> PairingServer::mediaRoutes() {
@@ -28,13 +22,13 @@ std::vector<InboundRoute> PairingServer::mediaRoutes() {
 }
 
 void PairingServer::handleMediaPost(const Envelope& envelope, Peer&, PeerID) {
-  auto app = UrlGate::cleanApp(field(envelope, "app"));
+  auto app = UrlGate::cleanApp(envelope.text("app"));
   if (!app) return;
-  auto title = MediaGate::cleanField(field(envelope, "title"));
-  auto artist = MediaGate::cleanField(field(envelope, "artist"));
-  auto album = MediaGate::cleanField(field(envelope, "album"));
+  auto title = MediaGate::cleanField(envelope.text("title"));
+  auto artist = MediaGate::cleanField(envelope.text("artist"));
+  auto album = MediaGate::cleanField(envelope.text("album"));
   if (!title && !artist && !album) return;
-  auto state = MediaGate::cleanState(field(envelope, "state"));
+  auto state = MediaGate::cleanState(envelope.text("state"));
   if (!state) return;
   std::optional<Bytes> artwork;
   if (auto art = envelope.get("art"); art && !text::longerThan(*art, maxArtworkCharacters)) {

@@ -6,15 +6,6 @@
 
 namespace orvane {
 
-namespace {
-std::optional<std::string> field(const Envelope& e, std::string_view key) {
-  auto v = e.get(key);
-  if (!v) return std::nullopt;
-  return std::string(*v);
-}
-bool flag(const Envelope& e, std::string_view key) { return e.get(key) == std::optional<std::string_view>("1"); }
-}  // namespace
-
 std::vector<InboundRoute> PairingServer::notificationRoutes() {
   return {
       {"message", true, &PairingServer::handleMessage},
@@ -26,7 +17,7 @@ std::vector<InboundRoute> PairingServer::notificationRoutes() {
 }
 
 void PairingServer::handleMessage(const Envelope& envelope, Peer& peer, PeerID) {
-  auto text = field(envelope, "text");
+  auto text = envelope.text("text");
   if (!text || text->empty()) {
     send(peer, "error", {{"reason", "empty_message"}});
     return;
@@ -36,40 +27,40 @@ void PairingServer::handleMessage(const Envelope& envelope, Peer& peer, PeerID) 
 }
 
 void PairingServer::handleUrlShare(const Envelope& envelope, Peer& peer, PeerID) {
-  auto url = UrlGate::normalizeUrl(field(envelope, "url"));
+  auto url = UrlGate::normalizeUrl(envelope.text("url"));
   if (!url) {
     send(peer, "error", {{"reason", "bad_url"}});
     return;
   }
-  auto context = UrlGate::cleanContext(field(envelope, "context"));
-  auto app = UrlGate::cleanApp(field(envelope, "app"));
+  auto context = UrlGate::cleanContext(envelope.text("context"));
+  auto app = UrlGate::cleanApp(envelope.text("app"));
   send(peer, "ack", {{"ack_for", envelope.id}});
   withDelegate([&](PairingServerDelegate& d) { d.serverUrlReceived(*url, context, app); });
 }
 
 void PairingServer::handleNotifPost(const Envelope& envelope, Peer&, PeerID) {
-  auto id = NotifGate::cleanID(field(envelope, "id"));
+  auto id = NotifGate::cleanID(envelope.text("id"));
   if (!id) return;
-  auto app = NotifGate::cleanApp(field(envelope, "app"));
+  auto app = NotifGate::cleanApp(envelope.text("app"));
   if (!app) return;
-  auto title = NotifGate::cleanField(field(envelope, "title"), NotifGate::maxTitleLength);
-  auto text = NotifGate::cleanField(field(envelope, "text"), NotifGate::maxTextLength);
+  auto title = NotifGate::cleanField(envelope.text("title"), NotifGate::maxTitleLength);
+  auto text = NotifGate::cleanField(envelope.text("text"), NotifGate::maxTextLength);
   if (!title && !text) return;
-  const std::int64_t time = NotifGate::cleanTime(field(envelope, "time")).value_or(0);
-  const bool replyable = flag(envelope, "reply");
+  const std::int64_t time = NotifGate::cleanTime(envelope.text("time")).value_or(0);
+  const bool replyable = envelope.flag("reply");
   withDelegate([&](PairingServerDelegate& d) { d.serverNotifPosted(*id, *app, title, text, time, replyable); });
 }
 
 void PairingServer::handleNotifReplyResult(const Envelope& envelope, Peer&, PeerID) {
-  auto id = NotifGate::cleanID(field(envelope, "id"));
+  auto id = NotifGate::cleanID(envelope.text("id"));
   if (!id) return;
-  const bool ok = flag(envelope, "ok");
-  auto reason = field(envelope, "reason");
+  const bool ok = envelope.flag("ok");
+  auto reason = envelope.text("reason");
   withDelegate([&](PairingServerDelegate& d) { d.serverNotifReplyResult(*id, ok, reason); });
 }
 
 void PairingServer::handleNotifGone(const Envelope& envelope, Peer&, PeerID) {
-  auto id = NotifGate::cleanID(field(envelope, "id"));
+  auto id = NotifGate::cleanID(envelope.text("id"));
   if (!id) return;
   withDelegate([&](PairingServerDelegate& d) { d.serverNotifGone(*id); });
 }
