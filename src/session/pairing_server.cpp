@@ -98,7 +98,7 @@ void PairingServer::startOnQueue() {
   listener_->setService(discoveryService());
   listener_->start();
 
-  onQueue([](PairingServer& s) { s.renewInvitation(); });
+  regenerateInvitation();
   startTick();
 
   if (paired_) {

@@ -65,7 +65,7 @@ def bad_envelopes_get_their_reason_then_close(box):
 
 def impossible_length_closes_without_reply(box):
     box.orvane()
-    for name, header in [("length 0", "00000000"), ("length 65537", "00010001")]:
+    for name, header in [("length 0", "00000000"), ("length 65537", "00010001"), ("length 70000", "00011170")]:
         phone = box.phone_without_state("probe", "--insecure", "--host", "127.0.0.1")
         phone.expect({"event": "connected"}, what=f"{name}: connected")
         phone.send("raw " + header)
@@ -73,6 +73,28 @@ def impossible_length_closes_without_reply(box):
         replies = [e for e in phone.events_before(closed) if e.get("event") == "received"]
         check_equal(replies, [], f"{name}: replies before the close")
         phone.expect_exit(0)
+
+
+def frames_are_cut_however_the_bytes_arrive(box):
+    box.orvane()
+    phone = box.phone_without_state("probe", "--insecure", "--host", "127.0.0.1")
+    phone.expect({"event": "connected"})
+    ping = lambda i: frame(json.dumps({"v": 1, "id": f"P{i}", "type": "ping", "body": {}}).encode())
+    # Two frames in one write: two answers.
+    phone.send("raw " + ping(1) + ping(2))
+    phone.expect({"event": "received", "type": "pong"}, what="first pong of the pair")
+    phone.expect({"event": "received", "type": "pong"}, what="second pong of the pair")
+    # One frame written a byte at a time, each byte its own TLS record: one answer,
+    # once the last byte is in.
+    third = ping(3)
+    for i in range(0, len(third), 2):
+        phone.send("raw " + third[i:i + 2])
+    phone.expect({"event": "received", "type": "pong"}, what="pong of the frame sent byte by byte")
+    phone.send("send ping")
+    phone.expect({"event": "received", "type": "pong"}, what="pong after it")
+    pongs = [e for e in phone.history if e.get("event") == "received" and e.get("type") == "pong"]
+    check_equal(len(pongs), 4, "pongs")
+    check(not any(e.get("event") == "closed" for e in phone.history), "the computer closed the connection")
 
 
 def pinned_certificate_is_accepted(box):
@@ -105,6 +127,7 @@ harness.run([
     ping_gets_pong_and_the_connection_stays,
     bad_envelopes_get_their_reason_then_close,
     impossible_length_closes_without_reply,
+    frames_are_cut_however_the_bytes_arrive,
     pinned_certificate_is_accepted,
     other_certificate_is_refused_before_anything_is_sent,
 ])
