@@ -23,7 +23,7 @@ Envelope typicalNotification() {
                   {{"id", "0|com.whatsapp|1|null|10234"},
                    {"app", "WhatsApp"},
                    {"title", "Anna Berger"},
-                   {"text", "Are we still on for tonight? I can bring the projector and some snacks \xF0\x9F\x8D\xBF"},
+                   {"text", "Are we still on for tonight? I can bring the projector and some snacks \xF0\x9F\x8D\xBF Let me know by seven."},
                    {"time", "1765300000000"},
                    {"reply", "1"}}};
 }
