@@ -179,6 +179,12 @@ class Process:
         except BrokenPipeError:
             raise Failure(f"{self.name}: cannot send {line!r}, its input is closed\n{self._context()}")
 
+    def close_input(self):
+        self._proc.stdin.close()
+
+    def signal(self, signum):
+        self._proc.send_signal(signum)
+
     def wait_exit(self, timeout=DEFAULT_WAIT):
         try:
             code = self._proc.wait(timeout)

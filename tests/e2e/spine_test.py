@@ -3,6 +3,8 @@ connection may do, how bad frames are answered, and certificate pinning."""
 
 import base64
 import json
+import os
+import signal
 import struct
 
 import harness
@@ -97,6 +99,30 @@ def frames_are_cut_however_the_bytes_arrive(box):
     check(not any(e.get("event") == "closed" for e in phone.history), "the computer closed the connection")
 
 
+def termination_signals_end_the_program_cleanly(box):
+    for signame in ("SIGTERM", "SIGINT"):
+        orvane, _ = box.orvane()
+        phone = box.phone_without_state("probe", "--insecure", "--host", "127.0.0.1")
+        phone.expect({"event": "connected"}, what=f"{signame}: connected")
+        phone.send("send ping")
+        phone.expect({"event": "received", "type": "pong"}, what=f"{signame}: pong")
+        orvane.signal(getattr(signal, signame))
+        orvane.expect_exit(0)
+        phone.expect({"event": "closed"}, what=f"{signame}: the connection was closed")
+        settings = os.path.join(box.config, "Orvane", "defaults.json")
+        with open(settings, encoding="utf-8") as f:
+            json.load(f)  # complete, never half-written
+
+
+def end_of_input_keeps_serving(box):
+    orvane, _ = box.orvane()
+    orvane.close_input()
+    phone = box.phone_without_state("probe", "--insecure", "--host", "127.0.0.1")
+    phone.expect({"event": "connected"})
+    phone.send("send ping")
+    phone.expect({"event": "received", "type": "pong"})
+
+
 def pinned_certificate_is_accepted(box):
     _, invitation = box.orvane()
     qr = invitation["qrText"]
@@ -128,6 +154,8 @@ harness.run([
     bad_envelopes_get_their_reason_then_close,
     impossible_length_closes_without_reply,
     frames_are_cut_however_the_bytes_arrive,
+    termination_signals_end_the_program_cleanly,
+    end_of_input_keeps_serving,
     pinned_certificate_is_accepted,
     other_certificate_is_refused_before_anything_is_sent,
 ])
