@@ -27,10 +27,7 @@ namespace orvane::cli {
 HeadlessApp::HeadlessApp(Options options) : options_(std::move(options)) {}
 
 HeadlessApp::~HeadlessApp() {
-  if (server_ || serverQueue_) {
-    quitting_ = false;
-    quit();
-  }
+  if (server_ || serverQueue_) quit();
 }
 
 bool HeadlessApp::passTermsGate(UserDefaults& defaults) {

@@ -18,6 +18,15 @@ class MediaKeyOutput {
   virtual void postMediaKey(int keyCode) = 0;
 };
 
+// Where no player can be reached at all: no adapter, and no permission to post keys,
+// so a command ends as `permissionUnavailable` unless it needs nothing.
+class NoMediaKeyOutput final : public MediaKeyOutput {
+ public:
+  bool isTrusted() override { return false; }
+  bool sendToAdapter(int) override { return false; }
+  void postMediaKey(int) override {}
+};
+
 namespace MediaKeyPoster {
 
 enum class Dispatch { permissionUnavailable, unsupportedCommand, noChangeNeeded, posted };

@@ -38,10 +38,7 @@ void PairingServer::onTick() {
     if (t - peer->lastRx > silenceLimit) {
       if (authedPeerID_ == id) {
         log_.debug("watchdog: authed session silent, dropping");
-        settleFlight();
-        authedPeerID_.reset();
-        ++socketGen_;
-        setState(LinkState::disconnected("Phone went silent \u2014 still listening"));
+        endSession("Phone went silent \u2014 still listening");
       }
       removePeer(id);
       continue;

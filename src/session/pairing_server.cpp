@@ -17,7 +17,9 @@ PairingServer::PairingServer(PairingServerServices services)
                   [store = ClipEpochStore(services_.defaults)](std::int64_t counter, std::int64_t maxSeq,
                                                                const std::string& maxOrigin) {
                     store.save(counter, maxSeq, maxOrigin);
-                  }) {}
+                  }) {
+  if (!services_.mediaKeys) services_.mediaKeys = std::make_shared<NoMediaKeyOutput>();
+}
 
 PairingServer::~PairingServer() {
   tick_.cancel();
@@ -112,10 +114,7 @@ void PairingServer::stopOnQueue() {
   running_ = false;
   tick_.cancel();
   tick_ = {};
-  for (auto& [id, peer] : peers_) {
-    peer->closed = true;
-    peer->conn->cancel();
-  }
+  for (auto& [id, peer] : peers_) closePeer(*peer);
   peers_.clear();
   settleFlight();
   pending_.reset();

@@ -55,7 +55,7 @@ struct PairingServerServices {
   std::shared_ptr<TLSIdentityManager> identities;
   std::shared_ptr<PairingStore> pairingStore;
   std::shared_ptr<HostInfo> host;
-  std::shared_ptr<MediaKeyOutput> mediaKeys;    // none: media keys cannot be posted
+  std::shared_ptr<MediaKeyOutput> mediaKeys;    // none: no player can be reached
   std::shared_ptr<MacHealthSource> macHealth;   // none: no health reports are sent
   std::shared_ptr<LogSink> log;
 };
@@ -221,6 +221,8 @@ class PairingServer : public std::enable_shared_from_this<PairingServer> {
   void approveOnQueue();
   void denyOnQueue();
   void forgetOnQueue();
+  void forgetRecord();
+  void announceForgotten();
   void updateDiscoveryService();
   std::string macName();
 

@@ -51,13 +51,7 @@ void PairingServer::handleMacCmd(const Envelope& envelope, Peer&, PeerID) {
   std::optional<bool> playing;
   auto delegate = delegate_.lock();
   if (delegate) playing = delegate->serverMacIsPlaying();
-  MediaKeyPoster::Dispatch result = MediaKeyPoster::Dispatch::permissionUnavailable;
-  if (services_.mediaKeys) {
-    result = MediaKeyPoster::post(*cmd, playing, *services_.mediaKeys);
-  } else if (auto noOp = MediaKeyPoster::decideNoOp(*cmd, playing)) {
-    // Without any way to reach a player, only a command that needs nothing succeeds.
-    result = *noOp;
-  }
+  const MediaKeyPoster::Dispatch result = MediaKeyPoster::post(*cmd, playing, *services_.mediaKeys);
   if (delegate) delegate->serverMediaCommandResult(result);
 }
 

@@ -166,15 +166,28 @@ void PairingServer::denyOnQueue() {
   renewInvitation();
 }
 
+// What forgetting does on either side: the record and its advertisement go, and the
+// clipboard clock stops remembering the phone's updates.
+void PairingServer::forgetRecord() {
+  services_.pairingStore->clear();
+  paired_.reset();
+  if (listener_) listener_->setService(std::nullopt);
+  clipDedupe_.resetForForget();
+}
+
+void PairingServer::announceForgotten() {
+  withDelegate([](PairingServerDelegate& d) {
+    d.serverPairedDeviceChanged(std::nullopt, std::nullopt);
+    d.serverHistoryCleared();
+  });
+}
+
 void PairingServer::forgetPaired() {
   onQueue([](PairingServer& s) { s.forgetOnQueue(); });
 }
 
 void PairingServer::forgetOnQueue() {
-  services_.pairingStore->clear();
-  paired_.reset();
-  if (listener_) listener_->setService(std::nullopt);
-  clipDedupe_.resetForForget();
+  forgetRecord();
   if (pending_) {
     auto it = peers_.find(pending_->peerID);
     if (it != peers_.end() && !it->second->closed) sendAndClose(*it->second, "pair_denied", {{"reason", "pairing_reset"}});
@@ -184,10 +197,7 @@ void PairingServer::forgetOnQueue() {
   settleFlight();
   authedPeerID_.reset();
   ++socketGen_;
-  withDelegate([](PairingServerDelegate& d) {
-    d.serverPairedDeviceChanged(std::nullopt, std::nullopt);
-    d.serverHistoryCleared();
-  });
+  announceForgotten();
   renewInvitation();
   setState(LinkState::disconnected("Device forgotten \u2014 still listening"));
 }
@@ -201,14 +211,8 @@ void PairingServer::handleForgetDevice(const Envelope& envelope, Peer& peer, Pee
     refuse(peer, "unauthorised");
     return;
   }
-  services_.pairingStore->clear();
-  paired_.reset();
-  if (listener_) listener_->setService(std::nullopt);
-  clipDedupe_.resetForForget();
-  withDelegate([](PairingServerDelegate& d) {
-    d.serverPairedDeviceChanged(std::nullopt, std::nullopt);
-    d.serverHistoryCleared();
-  });
+  forgetRecord();
+  announceForgotten();
   sendAndClose(peer, "forget_done");
   endSession("Phone forgot pairing \u2014 still listening");
 }
