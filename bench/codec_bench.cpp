@@ -9,9 +9,9 @@
 #include "base/user_defaults.hpp"
 #include "pairing/keychain.hpp"
 #include "pairing/server_rules.hpp"
-#include "session/envelope.hpp"
-#include "session/framing.hpp"
-#include "session/pairing_server.hpp"
+#include "wire/envelope.hpp"
+#include "wire/framing.hpp"
+#include "server/pairing_server.hpp"
 
 namespace orvane {
 namespace {

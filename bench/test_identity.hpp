@@ -10,7 +10,7 @@
 #include <openssl/evp.h>
 #include <openssl/x509.h>
 
-#include "session/transport.hpp"
+#include "wire/transport.hpp"
 
 namespace orvane::bench {
 

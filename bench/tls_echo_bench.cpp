@@ -11,15 +11,15 @@
 #include <thread>
 #include <vector>
 
-#include "platform/linux/asio_serial_queue.hpp"
-#include "platform/linux/asio_tls_listener.hpp"
-#include "platform/linux/asio_transport.hpp"
+#include "platform/linux/net/asio_serial_queue.hpp"
+#include "platform/linux/net/asio_tls_listener.hpp"
+#include "platform/linux/net/asio_transport.hpp"
 #include "pairing/keychain.hpp"
 #include "pairing/pairing_store.hpp"
 #include "pairing/tls_identity_manager.hpp"
-#include "session/envelope.hpp"
-#include "session/framing.hpp"
-#include "session/pairing_server.hpp"
+#include "wire/envelope.hpp"
+#include "wire/framing.hpp"
+#include "server/pairing_server.hpp"
 #include "test_identity.hpp"
 #include "tls_client.hpp"
 

@@ -13,8 +13,8 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "session/envelope.hpp"
-#include "session/framing.hpp"
+#include "wire/envelope.hpp"
+#include "wire/framing.hpp"
 
 namespace {
 

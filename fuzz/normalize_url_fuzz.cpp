@@ -7,7 +7,7 @@
 #include <string>
 
 #include "base/text.hpp"
-#include "session/url_gate.hpp"
+#include "features/notifications/url_gate.hpp"
 
 namespace {
 

@@ -9,8 +9,8 @@
 #include "app/legal_state.hpp"
 #include "app/legal_texts.hpp"
 #include "base/text.hpp"
-#include "platform/linux/asio_serial_queue.hpp"
-#include "platform/linux/asio_transport.hpp"
+#include "platform/linux/net/asio_serial_queue.hpp"
+#include "platform/linux/net/asio_transport.hpp"
 #include "platform/linux/avahi_advertiser.hpp"
 #include "platform/linux/file_keychain.hpp"
 #include "platform/linux/json_defaults_file.hpp"
@@ -20,7 +20,7 @@
 #include "platform/linux/xdg_paths.hpp"
 #include "platform/qt/qr_png_writer.hpp"
 #include "platform/qt/qt_main_queue.hpp"
-#include "session/url_gate.hpp"
+#include "features/notifications/url_gate.hpp"
 
 namespace orvane::cli {
 

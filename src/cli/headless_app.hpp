@@ -6,7 +6,7 @@
 #include "cli/cli_options.hpp"
 #include "cli/event_printer.hpp"
 #include "cli/headless_delegate.hpp"
-#include "session/pairing_server.hpp"
+#include "server/pairing_server.hpp"
 
 namespace orvane {
 class AsioSerialQueue;

@@ -5,7 +5,7 @@
 
 #include "base/serial_queue.hpp"
 #include "cli/event_printer.hpp"
-#include "session/pairing_server_delegate.hpp"
+#include "server/pairing_server_delegate.hpp"
 
 namespace orvane::cli {
 

@@ -16,9 +16,4 @@ class HostInfo {
   virtual std::vector<std::string> localIPv4() = 0;
 };
 
-namespace LocalIPs {
-// Rank 192.168.* < 10.* < 172.* < others, stable; none for an empty list.
-std::optional<std::string> preferred(const std::vector<std::string>& ips);
-}  // namespace LocalIPs
-
 }  // namespace orvane

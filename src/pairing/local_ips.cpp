@@ -1,6 +1,6 @@
 #include <algorithm>
 
-#include "pairing/host_info.hpp"
+#include "pairing/local_ips.hpp"
 
 namespace orvane::LocalIPs {
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "base/bytes.hpp"
-#include "session/transport.hpp"
+#include "wire/transport.hpp"
 
 namespace orvane {
 

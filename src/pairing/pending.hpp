@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "session/transport.hpp"
+#include "wire/transport.hpp"
 
 namespace orvane {
 

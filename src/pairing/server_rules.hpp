@@ -7,7 +7,7 @@
 #include "base/bytes.hpp"
 #include "base/clock.hpp"
 #include "pairing/invitation.hpp"
-#include "session/envelope.hpp"
+#include "wire/envelope.hpp"
 
 namespace orvane {
 

@@ -5,8 +5,8 @@
 #include <string>
 
 #include "base/clock.hpp"
-#include "session/framing.hpp"
-#include "session/transport.hpp"
+#include "wire/framing.hpp"
+#include "wire/transport.hpp"
 
 namespace orvane {
 

@@ -22,8 +22,8 @@
 
 #include "../../bench/test_identity.hpp"
 #include "../../bench/tls_client.hpp"
-#include "platform/linux/asio_serial_queue.hpp"
-#include "platform/linux/asio_transport.hpp"
+#include "platform/linux/net/asio_serial_queue.hpp"
+#include "platform/linux/net/asio_transport.hpp"
 
 namespace orvane {
 namespace {

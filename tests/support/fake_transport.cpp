@@ -1,6 +1,6 @@
 #include "fake_transport.hpp"
 
-#include "session/framing.hpp"
+#include "wire/framing.hpp"
 
 namespace orvane::testing {
 

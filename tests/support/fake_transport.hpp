@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "base/manual_queue.hpp"
-#include "session/envelope.hpp"
-#include "session/transport.hpp"
+#include "wire/envelope.hpp"
+#include "wire/transport.hpp"
 
 namespace orvane::testing {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "session/pairing_server_delegate.hpp"
+#include "server/pairing_server_delegate.hpp"
 
 namespace orvane::testing {
 

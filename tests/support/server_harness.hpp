@@ -12,7 +12,7 @@
 #include "pairing/pairing_store.hpp"
 #include "pairing/tls_identity_manager.hpp"
 #include "recording_delegate.hpp"
-#include "session/pairing_server.hpp"
+#include "server/pairing_server.hpp"
 #include "temp_dir.hpp"
 
 namespace orvane::testing {

@@ -3,7 +3,7 @@
 #include "base/codec.hpp"
 #include "base/crypto.hpp"
 #include "exit_status.hpp"
-#include "qr_text.hpp"
+#include "pairing/qr_payload.hpp"
 
 namespace orvane::phone {
 
@@ -31,7 +31,7 @@ expected<StartedCommand, StartFailure> startSession(PhoneSession::Settings setti
 }
 
 expected<StartedCommand, StartFailure> startPair(const PhoneOptions& o, asio::io_context& io, std::function<void(int)> finish) {
-  auto qr = QrText::parse(*o.qr);
+  auto qr = QrPayload::parse(*o.qr);
   if (!qr) return failed(qr.error());
   const auto token = crypto::secureRandom(phoneTokenBytes);
   if (!token) return failed("the system's secure random source failed");
@@ -81,9 +81,9 @@ expected<StartedCommand, StartFailure> startConnect(const PhoneOptions& o, asio:
 
 expected<StartedCommand, StartFailure> startProbe(const PhoneOptions& o, asio::io_context& io,
                                                   std::function<void(int)> finish) {
-  std::optional<QrText> qr;
+  std::optional<QrPayload> qr;
   if (o.qr) {
-    auto parsed = QrText::parse(*o.qr);
+    auto parsed = QrPayload::parse(*o.qr);
     if (!parsed) return failed(parsed.error());
     qr = std::move(*parsed);
   }

@@ -15,8 +15,8 @@
 #include <asio/ssl/stream.hpp>
 
 #include "phone_state.hpp"
-#include "session/envelope.hpp"
-#include "session/framing.hpp"
+#include "wire/envelope.hpp"
+#include "wire/framing.hpp"
 #include "tls_pin.hpp"
 
 namespace orvane::phone {

@@ -6,7 +6,7 @@
 
 #include "base/bytes.hpp"
 #include "base/expected.hpp"
-#include "session/envelope.hpp"
+#include "wire/envelope.hpp"
 
 namespace orvane::phone {
 

@@ -5,7 +5,7 @@
 #include <optional>
 
 #include "base/log.hpp"
-#include "platform/linux/service_advertiser.hpp"
+#include "platform/linux/net/service_advertiser.hpp"
 
 namespace orvane {
 

@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <optional>
 
-#include "features/mac_health_source.hpp"
+#include "features/status/mac_health_source.hpp"
 
 namespace orvane {
 

@@ -1,4 +1,4 @@
-#include "pairing/host_info.hpp"
+#include "pairing/local_ips.hpp"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "platform/linux/asio_serial_queue.hpp"
+#include "platform/linux/net/asio_serial_queue.hpp"
 
 #include <gtest/gtest.h>
 
