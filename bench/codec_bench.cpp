@@ -11,7 +11,8 @@
 #include "pairing/server_rules.hpp"
 #include "wire/envelope.hpp"
 #include "wire/framing.hpp"
-#include "server/pairing_server.hpp"
+#include "features/notifications/notifications_feature.hpp"
+#include "session/link_core.hpp"
 
 namespace orvane {
 namespace {
@@ -51,33 +52,18 @@ void BM_EncodeAndFrame(benchmark::State& state) {
 BENCHMARK(BM_EncodeAndFrame);
 
 // A delegate that only counts, so the figure is the router's and the gates' cost.
-class CountingDelegate final : public PairingServerDelegate {
+class CountingDelegate final : public NotificationsObserver {
  public:
-  void serverStateChanged(const LinkState&) override {}
-  void serverInvitationChanged(const std::string&, double, const std::string&, std::uint16_t,
-                               const std::vector<std::string>&, const std::optional<QRImage>&) override {}
-  void serverPendingRequest(const std::string&, const std::string&) override {}
-  void serverPendingCleared() override {}
-  void serverPairedDeviceChanged(const std::optional<std::string>&, const std::optional<std::string>&) override {}
-  void serverHistoryCleared() override {}
-  void serverMediaChanged(const std::optional<std::string>&, const std::optional<std::string>&,
-                          const std::optional<std::string>&, const std::optional<std::string>&, bool,
-                          const std::optional<Bytes>&) override {}
-  void serverPhoneStatusChanged(const PhoneStatus&) override {}
-  void serverPhoneAddressChanged(const std::optional<std::string>&) override {}
   void serverNotifPosted(const std::string&, const std::string&, const std::optional<std::string>&,
                          const std::optional<std::string>&, std::int64_t, bool) override {
     ++posted;
   }
   void serverNotifGone(const std::string&) override {}
   void serverNotifReplyResult(const std::string&, bool, const std::optional<std::string>&) override {}
-  void serverClipboardReceived(const std::string&, const std::string&, const std::string&) override {}
   void serverMessageReceived(const std::string&) override {}
   void serverUrlReceived(const std::string&, const std::optional<std::string>&, const std::optional<std::string>&) override {}
   void serverMessageStatus(const std::string&, bool, const std::optional<std::string>&) override {}
   void serverUrlStatus(const std::string&, bool, const std::optional<std::string>&) override {}
-  void serverMediaCommandResult(MediaKeyPoster::Dispatch) override {}
-  std::optional<bool> serverMacIsPlaying() override { return std::nullopt; }
   std::int64_t posted = 0;
 };
 
@@ -96,21 +82,17 @@ class NullConnection final : public Connection {
 void BM_DispatchNotifPost(benchmark::State& state) {
   FakeClock clock;
   ManualQueue queue("zel.pairing-server", clock);
-  auto defaults = std::make_shared<MemoryUserDefaults>();
-  PairingServerServices services;
-  services.queue = std::shared_ptr<SerialQueue>(std::shared_ptr<void>(), &queue);
-  services.clock = &clock;
-  services.defaults = defaults;
-  auto server = PairingServer::create(services);
+  auto link = LinkCore::create({std::shared_ptr<SerialQueue>(std::shared_ptr<void>(), &queue), &clock, nullptr});
+  NotificationsFeature notifications(*link);
+  if (!link->addModule(notifications)) state.SkipWithError("routes clash");
   auto delegate = std::make_shared<CountingDelegate>();
-  server->setDelegate(delegate);
-  queue.runUntilIdle();
+  notifications.setObserver(delegate);
 
   Peer peer(std::make_shared<NullConnection>(), clock.now());
   peer.authed = true;
   const Envelope envelope = typicalNotification();
   for (auto _ : state) {
-    server->dispatch(envelope, peer, 1);
+    link->dispatch(envelope, peer, 1);
   }
   if (delegate->posted != static_cast<std::int64_t>(state.iterations())) state.SkipWithError("notification was dropped");
 }

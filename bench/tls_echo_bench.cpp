@@ -152,7 +152,7 @@ class RealServer {
     auto keychain = std::make_shared<MemoryKeychain>();
     services.identities = std::make_shared<TLSIdentityManager>(keychain, services.defaults);
     services.pairingStore = std::make_shared<PairingStore>(std::nullopt, keychain, services.defaults);
-    server_ = PairingServer::create(std::move(services));
+    server_ = PairingServer::create(std::move(services)).value();
     server_->start();
   }
   ~RealServer() {

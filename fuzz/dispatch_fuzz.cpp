@@ -39,7 +39,7 @@ ServerHarness& harness() {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   ServerHarness& h = harness();
   FuzzedDataProvider in(data, size);
-  if (!h.server->pairedForTesting()) {
+  if (!h.inspect().paired) {
     // An earlier input made the phone forget the pairing: pair it again.
     h.storePairedDevice();
     h.server->restart();
@@ -67,7 +67,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
 
   // Invariant: the session, when there is one, is a live authenticated peer.
-  if (auto authed = h.server->authedPeerIDForTesting(); authed && h.server->hasPeerForTesting(*authed)) {
+  if (auto authed = h.inspect().authedPeerID; authed && h.hasPeer(*authed)) {
     if (*authed != session->id() && *authed != loose->id()) std::abort();
   }
   // Everything of this input goes away before the next one.

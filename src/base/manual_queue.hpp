@@ -23,6 +23,18 @@ class ManualQueue final : public SerialQueue {
   std::size_t runUntilIdle();
   // Moves the clock forward in steps, running each delayed task at its own deadline.
   void advance(Duration d);
+  // Runs `inspect` now as if it were a task of this queue (isCurrent() is true inside),
+  // without running anything that waits; for tests that read state owned by the queue.
+  template <class F>
+  decltype(auto) enter(F&& inspect) {
+    struct Entered {
+      bool& running;
+      bool was;
+      ~Entered() { running = was; }
+    } entered{running_, running_};
+    running_ = true;
+    return inspect();
+  }
   // Number of tasks waiting (due or not, cancelled ones excluded).
   std::size_t pending() const;
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <cassert>
 #include <functional>
 #include <memory>
 #include <string>
@@ -45,6 +46,9 @@ inline SerialQueue::Task guardedBy(const DelayedWork& work, SerialQueue::Task ta
     if (!work.isCancelled()) task();
   };
 }
+
+// Work that belongs to a queue checks, in debug builds, that it runs there.
+inline void assertOnQueue([[maybe_unused]] const SerialQueue& queue) { assert(queue.isCurrent()); }
 
 inline DelayedWork makeDelayedWork() { return DelayedWork(std::make_shared<std::atomic<bool>>(false)); }
 

@@ -3,7 +3,6 @@
 #include <unistd.h>
 
 #include <QCoreApplication>
-#include <future>
 #include <iostream>
 
 #include "app/legal_state.hpp"
@@ -27,7 +26,8 @@ namespace orvane::cli {
 HeadlessApp::HeadlessApp(Options options) : options_(std::move(options)) {}
 
 HeadlessApp::~HeadlessApp() {
-  if (server_ || serverQueue_) quit();
+  // Without an event loop left to finish a shutdown: stop the queue, then release.
+  if (server_ || serverQueue_) release();
 }
 
 bool HeadlessApp::passTermsGate(UserDefaults& defaults) {
@@ -98,7 +98,12 @@ std::optional<int> HeadlessApp::start() {
   services.host = std::make_shared<PosixHostInfo>();
   services.macHealth = std::make_shared<SysfsMacHealth>();
   services.log = log;
-  server_ = PairingServer::create(std::move(services));
+  auto server = PairingServer::create(std::move(services));
+  if (!server) {
+    std::cerr << "orvane: " << server.error() << "\n";
+    return 70;
+  }
+  server_ = std::move(*server);
   server_->setDelegate(delegate_);
   server_->start();
   return std::nullopt;
@@ -142,23 +147,25 @@ void HeadlessApp::handleCommand(const std::string& raw) {
 void HeadlessApp::quit() {
   if (quitting_) return;
   quitting_ = true;
-  if (server_ && serverQueue_) {
-    // The server is released on its own queue, where its destructor closes every
-    // connection; then the queue's thread ends.
-    auto released = std::make_shared<std::promise<void>>();
-    auto done = released->get_future();
-    serverQueue_->post([server = std::move(server_), released]() mutable {
-      server.reset();
-      released->set_value();
-    });
-    done.wait_for(std::chrono::seconds(3));
+  if (!server_) {
+    release();
+    return;
   }
+  // The server closes its connections and its listener on its own queue; the main
+  // thread goes on with its event loop and finishes when told the server is done.
+  std::weak_ptr<QtMainQueue> main = mainQueue_;
+  server_->shutdown([main, this] {
+    if (auto queue = main.lock()) queue->post([this] { release(); });
+  });
+}
+
+void HeadlessApp::release() {
+  // The queue's thread ends first, so that nothing runs on it while the objects built
+  // on its context are destroyed here.
+  if (serverQueue_) serverQueue_->stop();
   server_.reset();
   transport_.reset();
-  if (serverQueue_) {
-    serverQueue_->stop();
-    serverQueue_.reset();
-  }
+  serverQueue_.reset();
   if (auto* app = QCoreApplication::instance()) app->quit();
 }
 

@@ -27,11 +27,13 @@ class HeadlessApp {
   std::optional<int> start();
   // Runs one command line ("approve", "quit", …).
   void handleCommand(const std::string& line);
-  // Closes the server's connections and stops its queue, then ends the event loop.
+  // Asks the server to close its connections, then stops its queue and ends the event
+  // loop; returns at once.
   void quit();
 
  private:
   bool passTermsGate(UserDefaults& defaults);
+  void release();
 
   Options options_;
   std::shared_ptr<QtMainQueue> mainQueue_;

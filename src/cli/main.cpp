@@ -5,6 +5,8 @@
 
 #include <QCoreApplication>
 #include <QSocketNotifier>
+#include <QTimer>
+#include <atomic>
 #include <iostream>
 
 #include "cli/cli_options.hpp"
@@ -15,8 +17,12 @@
 namespace {
 
 int signalPipe[2] = {-1, -1};
+// Set once the event loop runs; before that (the terms prompt, the start) a signal
+// ends the program at once, as it would without a handler.
+std::atomic<bool> loopRunning{false};
 
-void onSignal(int) {
+void onSignal(int signal) {
+  if (!loopRunning.load()) ::_exit(128 + signal);
   const char byte = 1;
   // Only async-signal-safe work here: the event loop reads the pipe.
   [[maybe_unused]] auto n = ::write(signalPipe[1], &byte, 1);
@@ -44,8 +50,9 @@ int main(int argc, char** argv) {
   QCoreApplication::setApplicationName("Orvane");
 
   orvane::cli::HeadlessApp headless(parsed.options);
-  if (auto failed = headless.start()) return *failed;
 
+  // Signals are caught before any thread starts, so that every thread inherits the
+  // same dispositions and a signal that comes early still ends the program cleanly.
   if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) == 0) {
     auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, &app);
     QObject::connect(notifier, &QSocketNotifier::activated, &app, [&headless] {
@@ -62,9 +69,12 @@ int main(int argc, char** argv) {
   }
   ::signal(SIGPIPE, SIG_IGN);
 
+  if (auto failed = headless.start()) return *failed;
+
   auto mainQueue = std::make_shared<orvane::QtMainQueue>();
   orvane::cli::CommandReader reader(mainQueue, [&headless](std::string line) { headless.handleCommand(line); });
   reader.start();
 
+  QTimer::singleShot(0, &app, [] { loopRunning.store(true); });
   return app.exec();
 }

@@ -29,7 +29,7 @@ ServerHarness::ServerHarness(bool withMacHealth)
   services.mediaKeys = mediaKeys;
   if (withMacHealth) services.macHealth = macHealth;
   services.log = log;
-  server = PairingServer::create(std::move(services));
+  server = PairingServer::create(std::move(services)).value();
   server->setDelegate(delegate);
   queue.runUntilIdle();
 }

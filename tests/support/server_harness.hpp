@@ -69,6 +69,15 @@ class ServerHarness {
   std::shared_ptr<FakeConnection> authenticatedConnection();
   std::shared_ptr<FakeConnection> connect() { return transport->connect(); }
 
+  // What the server holds, read on its queue without running anything that waits.
+  PairingServer::Diagnostics inspect() { return inspect(*server); }
+  PairingServer::Diagnostics inspect(const PairingServer& s) {
+    return queue.enter([&] { return s.diagnostics(); });
+  }
+  bool hasPeer(PeerID id) {
+    return queue.enter([&] { return server->hasPeer(id); });
+  }
+
   FakeClock clock;
   ManualQueue queue{"zel.pairing-server", clock};
   TempDir dir;

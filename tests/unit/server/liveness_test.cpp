@@ -42,9 +42,9 @@ TEST_F(Liveness, SilentSessionIsDroppedAtTheFirstTickAfterSixtySeconds) {
   h.server->sendTestMessage("waiting", "pending-1");
   h.run();
   h.advance(seconds(60));
-  EXPECT_TRUE(h.server->authedPeerIDForTesting().has_value()) << "60 s of silence is not yet too long";
+  EXPECT_TRUE(h.inspect().authedPeerID.has_value()) << "60 s of silence is not yet too long";
   h.advance(seconds(5));
-  EXPECT_FALSE(h.server->authedPeerIDForTesting().has_value());
+  EXPECT_FALSE(h.inspect().authedPeerID.has_value());
   EXPECT_TRUE(conn->cancelled);
   EXPECT_TRUE(h.log->contains("watchdog: authed session silent, dropping"));
   EXPECT_TRUE(h.delegate->has("state disconnected Phone went silent \u2014 still listening"));
@@ -63,7 +63,7 @@ TEST_F(Liveness, PingAfterTwentySecondsWithoutASendAndPongKeepsItAlive) {
     h.run();
   }
   EXPECT_FALSE(conn->cancelled) << "a phone that answers stays connected";
-  EXPECT_TRUE(h.server->authedPeerIDForTesting().has_value());
+  EXPECT_TRUE(h.inspect().authedPeerID.has_value());
 }
 
 TEST_F(Liveness, SilentUnauthenticatedConnectionIsClosedWithoutStateChange) {
@@ -74,7 +74,7 @@ TEST_F(Liveness, SilentUnauthenticatedConnectionIsClosedWithoutStateChange) {
   h.run();
   h.advance(seconds(4));
   EXPECT_TRUE(loose->cancelled);
-  EXPECT_FALSE(h.server->hasPeerForTesting(loose->id()));
+  EXPECT_FALSE(h.hasPeer(loose->id()));
   EXPECT_TRUE(h.delegate->eventsStartingWith("state").empty());
 }
 
@@ -96,7 +96,7 @@ TEST_F(Liveness, AckWithinEightSecondsIsReportedAckedAfterItIsReportedFailed) {
     auto statuses = h.delegate->eventsStartingWith("messageStatus " + id);
     ASSERT_EQ(statuses.size(), 1u) << "reported once";
     EXPECT_EQ(statuses[0], "messageStatus " + id + (row.acked ? " acked" : " failed"));
-    EXPECT_EQ(h.server->pendingAckCountForTesting(), 0u);
+    EXPECT_EQ(h.inspect().waitingAckCount, 0u);
   }
 }
 
@@ -157,7 +157,7 @@ TEST_F(Liveness, SendsWithoutASessionAreDroppedSilently) {
   h.server->sendNotifDismiss("n1");
   h.run();
   EXPECT_TRUE(h.delegate->events().empty());
-  EXPECT_EQ(h.server->pendingAckCountForTesting(), 0u);
+  EXPECT_EQ(h.inspect().waitingAckCount, 0u);
 }
 
 TEST_F(Liveness, AckFromAnUnauthenticatedConnectionCountsWhenTheGenerationMatches) {

@@ -111,7 +111,7 @@ TEST(PairingServerReceive, PingIsAnsweredOnAFreshConnection) {
   EXPECT_TRUE(reply->body.empty());
   EXPECT_EQ(reply->id.size(), 36u);
   EXPECT_FALSE(conn->cancelled);
-  EXPECT_TRUE(h.server->hasPeerForTesting(conn->id()));
+  EXPECT_TRUE(h.hasPeer(conn->id()));
 }
 
 TEST(PairingServerReceive, TwoFramesInOneChunkAndAFrameByteByByte) {
@@ -151,7 +151,7 @@ TEST(PairingServerReceive, MalformedPayloadClosesAnUnauthenticatedConnectionAfte
   conn->releaseCompletions();
   h.run();
   EXPECT_TRUE(conn->cancelled);
-  EXPECT_FALSE(h.server->hasPeerForTesting(conn->id()));
+  EXPECT_FALSE(h.hasPeer(conn->id()));
 }
 
 TEST(PairingServerReceive, MalformedPayloadKeepsAnAuthenticatedConnection) {
@@ -173,7 +173,7 @@ TEST(PairingServerReceive, ImpossibleLengthClosesWithoutReply) {
   h.run();
   EXPECT_TRUE(conn->sentRaw().empty());
   EXPECT_TRUE(conn->cancelled);
-  EXPECT_FALSE(h.server->hasPeerForTesting(conn->id()));
+  EXPECT_FALSE(h.hasPeer(conn->id()));
   EXPECT_EQ(h.delegate->eventsStartingWith("state").size(), 1u) << "an unauthenticated connection changes no state";
 }
 
@@ -184,13 +184,13 @@ TEST(PairingServerReceive, ImpossibleLengthOnTheSessionEndsTheSession) {
   auto conn = h.authenticatedConnection();
   h.server->sendTestMessage("hello", "pending-1");
   h.run();
-  const auto gen = h.server->socketGenForTesting();
+  const auto gen = h.inspect().socketGen;
   conn->deliver(header(70000));
   h.run();
   EXPECT_TRUE(conn->cancelled);
-  EXPECT_FALSE(h.server->authedPeerIDForTesting().has_value());
-  EXPECT_EQ(h.server->socketGenForTesting(), gen + 1);
-  EXPECT_EQ(h.server->pendingAckCountForTesting(), 0u);
+  EXPECT_FALSE(h.inspect().authedPeerID.has_value());
+  EXPECT_EQ(h.inspect().socketGen, gen + 1);
+  EXPECT_EQ(h.inspect().waitingAckCount, 0u);
   EXPECT_TRUE(h.delegate->has("state disconnected Connection lost \u2014 still listening"));
 }
 
@@ -201,14 +201,14 @@ TEST(PairingServerReceive, EndOfStreamAndFailureDropTheConnection) {
   auto conn = h.authenticatedConnection();
   conn->endStream();
   h.run();
-  EXPECT_FALSE(h.server->hasPeerForTesting(conn->id()));
+  EXPECT_FALSE(h.hasPeer(conn->id()));
   EXPECT_TRUE(h.log->contains("dropConn: authed session lost"));
   EXPECT_TRUE(h.delegate->has("state disconnected Connection lost \u2014 still listening"));
 
   auto other = h.connect();
   other->fail();
   h.run();
-  EXPECT_FALSE(h.server->hasPeerForTesting(other->id()));
+  EXPECT_FALSE(h.hasPeer(other->id()));
 }
 
 TEST(PairingServerSession, DisconnectSessionSendsDisconnectAndSettles) {
@@ -223,7 +223,7 @@ TEST(PairingServerSession, DisconnectSessionSendsDisconnectAndSettles) {
   h.run();
   EXPECT_EQ(conn->lastSent()->type, "disconnect");
   EXPECT_TRUE(conn->cancelled);
-  EXPECT_FALSE(h.server->authedPeerIDForTesting().has_value());
+  EXPECT_FALSE(h.inspect().authedPeerID.has_value());
   auto events = h.delegate->events();
   ASSERT_GE(events.size(), 3u);
   EXPECT_TRUE(events[0].starts_with("messageStatus ") && events[0].ends_with(" failed"));
@@ -237,15 +237,15 @@ TEST(PairingServerSession, RestartClosesEverythingAndListensAgain) {
   h.start();
   auto conn = h.authenticatedConnection();
   auto loose = h.connect();
-  const auto gen = h.server->socketGenForTesting();
+  const auto gen = h.inspect().socketGen;
   h.server->restart();
   h.run();
   EXPECT_TRUE(conn->cancelled);
   EXPECT_TRUE(loose->cancelled);
-  EXPECT_EQ(h.server->peerCountForTesting(), 0u);
-  EXPECT_EQ(h.server->socketGenForTesting(), gen + 1);
+  EXPECT_EQ(h.inspect().peerCount, 0u);
+  EXPECT_EQ(h.inspect().socketGen, gen + 1);
   EXPECT_EQ(h.transport->listenPorts.size(), 2u);
-  EXPECT_TRUE(h.server->runningForTesting());
+  EXPECT_TRUE(h.inspect().running);
 }
 
 TEST(LinkStateTitles, EveryCaseHasItsTitle) {

@@ -83,7 +83,7 @@ TEST(Router, EveryInboundRowRepliesAsTheCatalogueSays) {
     h.storePairedDevice();
     h.start();
     auto conn = c.authed ? h.authenticatedConnection() : h.connect();
-    ASSERT_EQ(h.server->authedPeerIDForTesting().has_value(), c.authed);
+    ASSERT_EQ(h.inspect().authedPeerID.has_value(), c.authed);
     conn->clearSent();
     h.delegate->clear();
 
@@ -103,7 +103,7 @@ TEST(Router, EveryInboundRowRepliesAsTheCatalogueSays) {
       EXPECT_TRUE(sent.empty()) << sent.size() << " replies, first " << (sent.empty() ? "" : sent[0].type);
     }
     EXPECT_EQ(!conn->cancelled, c.keptOpen);
-    EXPECT_EQ(h.server->hasPeerForTesting(conn->id()), c.keptOpen);
+    EXPECT_EQ(h.hasPeer(conn->id()), c.keptOpen);
     auto events = h.delegate->events();
     std::erase_if(events, [](const std::string& e) { return e.starts_with("state "); });
     EXPECT_EQ(events, c.delegateEvents);
@@ -115,12 +115,12 @@ TEST(Router, DisconnectOnTheSessionEndsIt) {
   h.storePairedDevice();
   h.start();
   auto conn = h.authenticatedConnection();
-  const auto gen = h.server->socketGenForTesting();
+  const auto gen = h.inspect().socketGen;
   conn->deliverEnvelope("disconnect");
   h.run();
   EXPECT_TRUE(conn->cancelled);
   EXPECT_TRUE(conn->sentEnvelopes().back().type != "disconnect") << "no reply";
-  EXPECT_EQ(h.server->socketGenForTesting(), gen + 1);
+  EXPECT_EQ(h.inspect().socketGen, gen + 1);
   EXPECT_TRUE(h.delegate->has("state disconnected Phone disconnected \u2014 still listening"));
 }
 

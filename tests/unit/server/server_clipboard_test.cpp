@@ -65,7 +65,7 @@ TEST_F(Clipboard, TheMacsOwnUpdateComingBackIsIgnoredAndOriginBreaksTies) {
 
 TEST_F(Clipboard, AReceivedSequenceIsAdoptedByTheClock) {
   for (int i = 0; i < 7; ++i) sendFromMac("m" + std::to_string(i), "M" + std::to_string(i));
-  EXPECT_EQ(h.server->clipDedupeForTesting().epoch().counter, 7);
+  EXPECT_EQ(h.inspect().clipDedupe.epoch().counter, 7);
   receive("P", "500", "phone", "from phone");
   EXPECT_TRUE(accepted("from phone"));
   sendFromMac("after");
@@ -104,7 +104,7 @@ TEST_F(Clipboard, IdentifiersAndTextAreChecked) {
 
 TEST_F(Clipboard, The65thIdentifierPushesOutTheFirst) {
   for (int i = 0; i < 64; ++i) receive("id" + std::to_string(i), std::to_string(100 + i), "phone", "x" + std::to_string(i));
-  EXPECT_EQ(h.server->clipDedupeForTesting().seenCount(), 64u);
+  EXPECT_EQ(h.inspect().clipDedupe.seenCount(), 64u);
   receive("id0", "1000", "phone", "repeat while remembered");
   EXPECT_FALSE(accepted("repeat while remembered"));
   receive("id64", "1001", "phone", "the 65th");
@@ -121,15 +121,15 @@ TEST_F(Clipboard, SwitchingOffDropsBothWaysAndForgetsTexts) {
   sendFromMac("while off from mac");
   EXPECT_FALSE(accepted("while off"));
   EXPECT_EQ(clipsSent().size(), 1u);
-  EXPECT_FALSE(h.server->clipDedupeForTesting().lastSent());
-  EXPECT_EQ(h.server->clipDedupeForTesting().epoch().counter, 1) << "the clock is kept";
+  EXPECT_FALSE(h.inspect().clipDedupe.lastSent());
+  EXPECT_EQ(h.inspect().clipDedupe.epoch().counter, 1) << "the clock is kept";
 }
 
 TEST_F(Clipboard, ForgettingRewindsTheNewestKnownUpdateButNotTheCounter) {
   receive("P", "40", "phone", "x");
   h.server->forgetPaired();
   h.run();
-  const auto& epoch = h.server->clipDedupeForTesting().epoch();
+  const auto& epoch = h.inspect().clipDedupe.epoch();
   EXPECT_EQ(epoch.maxSeq, -1);
   EXPECT_EQ(epoch.maxOrigin, "");
   EXPECT_EQ(epoch.counter, 40);

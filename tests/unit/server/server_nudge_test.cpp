@@ -43,13 +43,13 @@ TEST_F(Nudge, SendsOneSignedLineBoundToTheRememberedLocalAddress) {
   ASSERT_EQ(attempt.conn->sentRaw().size(), 1u);
   const std::string line = toString(attempt.conn->sentRaw()[0]);
   const std::string stamp = std::to_string(unixSeconds(h.clock.wallNow()));
-  auto expected = NudgeProtocol::line(kDeviceID, unixSeconds(h.clock.wallNow()), h.server->pairedForTesting()->tokenHashB64);
+  auto expected = NudgeProtocol::line(kDeviceID, unixSeconds(h.clock.wallNow()), h.inspect().paired->tokenHashB64);
   ASSERT_TRUE(expected);
   EXPECT_EQ(line, *expected + "\n");
   EXPECT_TRUE(line.starts_with("WKN1 pixel-8 " + stamp + " "));
   EXPECT_EQ(line.size(), std::string("WKN1 pixel-8 ").size() + stamp.size() + 1 + 43 + 1);
   EXPECT_TRUE(attempt.conn->cancelled) << "the connection ends after the line went out";
-  EXPECT_EQ(h.server->nudgeCountForTesting(), 0u);
+  EXPECT_EQ(h.inspect().nudgesInFlight, 0u);
   h.advance(seconds(5));
   EXPECT_EQ(states(), std::vector<std::string>{"state disconnected Asking your phone to reconnect\u2026"})
       << "a delivered line counts as success even if the phone never connects";
@@ -133,7 +133,7 @@ TEST_F(Nudge, AddressesAreRememberedFromEveryAuthentication) {
   EXPECT_TRUE(h.delegate->has("phoneAddress 10.1.2.3"));
   EXPECT_EQ(h.defaults->string("orvane.phone.lastAddress"), "10.1.2.3");
   EXPECT_EQ(h.defaults->string("orvane.link.lastLocalAddress"), "10.1.2.1");
-  EXPECT_EQ(h.server->lastPhoneAddressForTesting(), "10.1.2.3");
+  EXPECT_EQ(h.inspect().lastPhoneAddress, "10.1.2.3");
 }
 
 }  // namespace

@@ -24,7 +24,7 @@ std::string qrField(const std::string& qr, const std::string& key) {
 class Pairing : public ::testing::Test {
  protected:
   void SetUp() override { h.start(); }
-  std::string token() const { return h.server->invitationForTesting()->token; }
+  std::string token() { return h.inspect().invitation->token; }
   // A connection whose pair request now waits for the user.
   std::shared_ptr<FakeConnection> requestPairing() {
     auto conn = h.connect();
@@ -43,7 +43,7 @@ TEST_F(Pairing, InvitationIsPublishedAsTheQRText) {
   EXPECT_EQ(qrField(*qr, "pin"), codec::base64Encode(identity->fingerprintSHA256));
   EXPECT_EQ(qrField(*qr, "tok"), token());
   EXPECT_EQ(qrField(*qr, "tok").size(), 22u);
-  EXPECT_EQ(qrField(*qr, "exp"), std::to_string(unixSeconds(h.server->invitationForTesting()->expiresAt)));
+  EXPECT_EQ(qrField(*qr, "exp"), std::to_string(unixSeconds(h.inspect().invitation->expiresAt)));
   EXPECT_TRUE(h.delegate->has("invitation ip=192.168.1.20 port=17431"));
   auto image = h.delegate->lastQRImage();
   ASSERT_TRUE(image);
@@ -54,7 +54,7 @@ TEST_F(Pairing, ApprovalPairsAuthenticatesAndAdvertises) {
   auto conn = requestPairing();
   EXPECT_TRUE(h.delegate->has("pending Pixel 8 pixel-8"));
   EXPECT_TRUE(h.delegate->has("state awaitingApproval"));
-  EXPECT_TRUE(h.server->invitationForTesting()->consumed);
+  EXPECT_TRUE(h.inspect().invitation->consumed);
   const std::string consumed = token();
 
   h.server->regenerateInvitation();
@@ -73,9 +73,9 @@ TEST_F(Pairing, ApprovalPairsAuthenticatesAndAdvertises) {
   ASSERT_EQ(discovery.size(), 6u);
   EXPECT_TRUE(std::all_of(discovery.begin(), discovery.end(), ::isdigit));
 
-  EXPECT_EQ(h.server->authedPeerIDForTesting(), conn->id());
-  ASSERT_TRUE(h.server->pairedForTesting());
-  EXPECT_EQ(h.server->pairedForTesting()->discoveryToken, discovery);
+  EXPECT_EQ(h.inspect().authedPeerID, conn->id());
+  ASSERT_TRUE(h.inspect().paired);
+  EXPECT_EQ(h.inspect().paired->discoveryToken, discovery);
   auto stored = h.store->load();
   ASSERT_TRUE(stored);
   EXPECT_EQ(stored->tokenHashB64, codec::base64Encode(crypto::sha256(*codec::base64urlDecode(kPhoneToken))));
@@ -94,14 +94,20 @@ TEST_F(Pairing, ApprovalPairsAuthenticatesAndAdvertises) {
 }
 
 TEST_F(Pairing, ASecondRequestWhilePendingIsRefusedAndTheCodeStays) {
-  requestPairing();
+  auto requester = requestPairing();
   const std::string consumed = token();
   auto second = h.connect();
   second->deliverEnvelope("pair_request", pairBody(consumed, "other"));
   h.run();
   EXPECT_EQ(second->lastSent()->body, (Body{{"reason", "invalid_or_expired_invitation"}}));
   EXPECT_TRUE(second->cancelled);
-  h.advance(std::chrono::seconds(400));
+  // The requester stays alive (past the invitation's 300 s) while the user decides.
+  for (int i = 0; i < 14; ++i) {
+    h.advance(std::chrono::seconds(30));
+    requester->deliverEnvelope("ping");
+    h.run();
+  }
+  EXPECT_TRUE(h.inspect().pending);
   EXPECT_EQ(token(), consumed) << "neither the timer nor a refusal renews the code while a request waits";
 }
 
@@ -113,22 +119,24 @@ TEST_F(Pairing, DenyAndRequesterGone) {
     h.run();
     EXPECT_EQ(conn->lastSent()->body, (Body{{"reason", "denied_by_user"}}));
     EXPECT_TRUE(conn->cancelled);
-    EXPECT_FALSE(h.server->pendingForTesting());
+    EXPECT_FALSE(h.inspect().pending);
     EXPECT_TRUE(h.delegate->has("pendingCleared"));
-    EXPECT_TRUE(h.delegate->eventsStartingWith("state").empty()) << "denying changes no link state";
-    EXPECT_FALSE(h.server->invitationForTesting()->consumed);
+    EXPECT_EQ(h.delegate->eventsStartingWith("state"),
+              std::vector<std::string>{"state disconnected Listening on port 17431"})
+        << "nothing awaits approval any more: back to the state before the request";
+    EXPECT_FALSE(h.inspect().invitation->consumed);
   }
   {
     auto conn = requestPairing();
     const std::string consumed = token();
     conn->endStream();
     h.run();
-    EXPECT_FALSE(h.server->pendingForTesting());
+    EXPECT_FALSE(h.inspect().pending);
     EXPECT_NE(token(), consumed);
     EXPECT_TRUE(h.delegate->has("state disconnected Pairing request cancelled \u2014 still listening"));
     h.server->approvePending();
     h.run();
-    EXPECT_FALSE(h.server->pairedForTesting());
+    EXPECT_FALSE(h.inspect().paired);
   }
 }
 
@@ -149,20 +157,20 @@ TEST(PairingStorage, ApprovalThatCannotBeSavedIsDenied) {
   services.identities = h.identities;
   services.pairingStore = failing;
   services.host = h.host;
-  auto server = PairingServer::create(services);
+  auto server = PairingServer::create(services).value();
   server->setDelegate(h.delegate);
   server->start();
   h.run();
   auto conn = h.transport->connect();
-  conn->deliverEnvelope("pair_request", pairBody(server->invitationForTesting()->token));
+  conn->deliverEnvelope("pair_request", pairBody(h.inspect(*server).invitation->token));
   h.run();
   server->approvePending();
   h.run();
   EXPECT_EQ(conn->lastSent()->type, "pair_denied");
   EXPECT_EQ(conn->lastSent()->body, (Body{{"reason", "storage_unavailable"}}));
   EXPECT_TRUE(conn->cancelled);
-  EXPECT_FALSE(server->pairedForTesting());
-  EXPECT_FALSE(server->pendingForTesting());
+  EXPECT_FALSE(h.inspect(*server).paired);
+  EXPECT_FALSE(h.inspect(*server).pending);
 }
 
 struct AuthCase {
@@ -226,14 +234,14 @@ TEST(Authentication, SuccessReplacesTheOlderSessionAndClosesStaleConnections) {
   EXPECT_TRUE(h.delegate->has("state connected"));
 
   auto stale = h.connect();
-  const auto gen = h.server->socketGenForTesting();
+  const auto gen = h.inspect().socketGen;
   auto second = h.authenticatedConnection();
   EXPECT_TRUE(first->cancelled);
   EXPECT_TRUE(stale->cancelled);
   EXPECT_FALSE(second->cancelled);
-  EXPECT_EQ(h.server->authedPeerIDForTesting(), second->id());
-  EXPECT_EQ(h.server->peerCountForTesting(), 1u);
-  EXPECT_EQ(h.server->socketGenForTesting(), gen + 1);
+  EXPECT_EQ(h.inspect().authedPeerID, second->id());
+  EXPECT_EQ(h.inspect().peerCount, 1u);
+  EXPECT_EQ(h.inspect().socketGen, gen + 1);
 }
 
 TEST(Authentication, HostWithoutANameIsCalledMac) {
@@ -242,7 +250,7 @@ TEST(Authentication, HostWithoutANameIsCalledMac) {
   h.storePairedDevice(std::nullopt);
   h.start();
   auto conn = h.authenticatedConnection();
-  EXPECT_EQ(conn->sentEnvelopes()[0].body, (Body{{"mac_name", "Mac"}, {"discovery_token", h.server->pairedForTesting()->discoveryToken.value()}}))
+  EXPECT_EQ(conn->sentEnvelopes()[0].body, (Body{{"mac_name", "Mac"}, {"discovery_token", h.inspect().paired->discoveryToken.value()}}))
       << "a record without a discovery token gains one at load";
 }
 
@@ -258,10 +266,10 @@ TEST(Forgetting, OnTheComputerRevokesTheSession) {
   h.run();
   EXPECT_EQ(conn->lastSent()->type, "pairing_revoked");
   EXPECT_TRUE(conn->cancelled);
-  EXPECT_FALSE(h.server->pairedForTesting());
+  EXPECT_FALSE(h.inspect().paired);
   EXPECT_FALSE(std::filesystem::exists(h.dir.path() / "Orvane" / "pairing.json"));
   EXPECT_FALSE(h.transport->listener->service);
-  EXPECT_FALSE(h.server->authedPeerIDForTesting());
+  EXPECT_FALSE(h.inspect().authedPeerID);
   auto events = h.delegate->events();
   std::erase_if(events, [](const std::string& e) { return e.starts_with("invitation") || e.find("Status") != std::string::npos; });
   EXPECT_EQ(events, (std::vector<std::string>{"paired - -", "historyCleared",
@@ -274,12 +282,12 @@ TEST(Forgetting, OnTheComputerDeniesAPendingRequest) {
   ServerHarness h;
   h.start();
   auto conn = h.connect();
-  conn->deliverEnvelope("pair_request", pairBody(h.server->invitationForTesting()->token));
+  conn->deliverEnvelope("pair_request", pairBody(h.inspect().invitation->token));
   h.run();
   h.server->forgetPaired();
   h.run();
   EXPECT_EQ(conn->lastSent()->body, (Body{{"reason", "pairing_reset"}}));
-  EXPECT_FALSE(h.server->pendingForTesting());
+  EXPECT_FALSE(h.inspect().pending);
 }
 
 TEST(Forgetting, AtThePhonesRequest) {
@@ -307,7 +315,7 @@ TEST(Forgetting, PhoneRequestWithoutDeviceIDMatchesOnlyWhenNothingIsPaired) {
   conn->deliverEnvelope("forget_device");
   h.run();
   EXPECT_EQ(conn->lastSent()->body, (Body{{"reason", "unauthorised"}}));
-  EXPECT_TRUE(h.server->pairedForTesting());
+  EXPECT_TRUE(h.inspect().paired);
 }
 
 }  // namespace

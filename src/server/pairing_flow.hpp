@@ -1,0 +1,81 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "pairing/host_info.hpp"
+#include "pairing/invitation.hpp"
+#include "pairing/mac_identity.hpp"
+#include "pairing/paired_device.hpp"
+#include "pairing/pairing_observer.hpp"
+#include "pairing/pairing_store.hpp"
+#include "pairing/pending.hpp"
+#include "server/reconnect_nudge.hpp"
+#include "session/link_core.hpp"
+
+namespace orvane {
+
+// Invitations, the pairing handshake, authentication with the stored credential and
+// forgetting, on either side. Holds the invitation, the request awaiting the user and
+// the paired phone.
+class PairingFlow final : public LinkModule {
+ public:
+  struct Services {
+    std::shared_ptr<PairingStore> store;
+    std::shared_ptr<HostInfo> host;
+    // Called whenever the paired phone changes, to replace the DNS-SD advertisement.
+    std::function<void()> advertisementChanged;
+  };
+
+  PairingFlow(LinkCore& link, ReconnectNudge& nudge, Services services);
+
+  void setObserver(std::weak_ptr<PairingObserver> observer) { observer_.set(std::move(observer)); }
+  expected<void, std::string> registerRoutes(RouteRegistry& routes) override;
+  void tick(SteadyTime now) override;
+  void peerRetired(PeerID peerID) override;
+  void stopped() override { pending_.reset(); }
+
+  // At start: the identity whose fingerprint goes in the QR code, and the paired phone.
+  void setIdentity(const MacIdentity& identity) { identity_ = identity; }
+  void loadPaired();
+  // Tells the observer which phone is paired, when one is.
+  void announcePaired();
+
+  // A new invitation, unless a request is waiting for the user.
+  void regenerateInvitation();
+  void approve();
+  void deny();
+  void forget();
+
+  const std::optional<Invitation>& invitation() const { return invitation_; }
+  const std::optional<Pending>& pending() const { return pending_; }
+  const std::optional<PairedDevice>& paired() const { return paired_; }
+  std::string macName() const;
+
+ private:
+  void renewInvitation();
+  void publishInvitation();
+  void clearPending();
+  // After a refused or denied request, the state the link had before it.
+  void leaveAwaitingApproval();
+  void forgetRecord();
+  void announceForgotten();
+
+  void onPairRequest(const Envelope& envelope, Peer& peer, PeerID peerID);
+  void onAuthenticate(const Envelope& envelope, Peer& peer);
+  void onForgetDevice(const Envelope& envelope, Peer& peer);
+
+  LinkCore& link_;
+  ReconnectNudge& nudge_;
+  Services services_;
+  ObserverSlot<PairingObserver> observer_;
+  std::optional<MacIdentity> identity_;
+  std::optional<Invitation> invitation_;
+  std::optional<Pending> pending_;
+  std::optional<PairedDevice> paired_;
+  LinkState stateBeforeRequest_;
+};
+
+}  // namespace orvane
