@@ -157,6 +157,7 @@ void LinkCore::onReceived(PeerID peerID, Bytes data, bool isComplete, std::optio
 }
 
 void LinkCore::dispatch(const Envelope& envelope, Peer& peer, PeerID peerID) {
+  assertOnQueue(*services_.queue);
   const Route* route = routes_.find(envelope.type);
   if (!route) {
     // Unknown types, `error` from the phone included.
@@ -177,6 +178,7 @@ void LinkCore::dispatch(const Envelope& envelope, Peer& peer, PeerID peerID) {
 // ---- Sending ----
 
 bool LinkCore::sendEnvelope(Peer& peer, const Envelope& envelope) {
+  assertOnQueue(*services_.queue);
   if (peer.closed) return false;
   auto frame = Framing::encode(envelope.encode());
   if (!frame) return false;
@@ -230,6 +232,7 @@ std::optional<std::string> LinkCore::sendTracked(std::string type, Body body, Ac
 // ---- The session ----
 
 void LinkCore::authenticate(Peer& peer, std::string deviceID, bool closeOthers) {
+  assertOnQueue(*services_.queue);
   const PeerID peerID = peer.conn->id();
   if (closeOthers) {
     std::vector<PeerID> others;
@@ -253,6 +256,7 @@ void LinkCore::announceForgotten() {
 }
 
 void LinkCore::dropSession() {
+  assertOnQueue(*services_.queue);
   acks_->settle();
   authedPeerID_.reset();
   ++socketGen_;
@@ -270,6 +274,7 @@ void LinkCore::disconnectSession() {
 }
 
 void LinkCore::retire(PeerID peerID, RetireCause cause) {
+  assertOnQueue(*services_.queue);
   auto it = peers_.find(peerID);
   if (it == peers_.end()) return;
   std::shared_ptr<Peer> peer = it->second;
@@ -300,6 +305,7 @@ void LinkCore::closePeer(Peer& peer) {
 }
 
 void LinkCore::setState(const LinkState& state) {
+  assertOnQueue(*services_.queue);
   state_ = state;
   log_.debug("state=" + state.title());
   observer_.notify([&](LinkObserver& o) { o.serverStateChanged(state); });

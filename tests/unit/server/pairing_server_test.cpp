@@ -91,9 +91,10 @@ TEST(PairingServerStart, ListenerFailureLaterIsReportedAndNothingRestarts) {
   ServerHarness h;
   h.start();
   auto* listener = h.transport->listener;
-  listener->stateHandler(ListenerState::failed, "Network is down");
+  // The transport reports listener states on the server's queue.
+  h.queue.enter([&] { listener->stateHandler(ListenerState::failed, "Network is down"); });
   EXPECT_TRUE(h.delegate->has("state error Listener failed: Network is down"));
-  listener->stateHandler(ListenerState::cancelled, "");
+  h.queue.enter([&] { listener->stateHandler(ListenerState::cancelled, ""); });
   EXPECT_EQ(h.delegate->eventsStartingWith("state error").size(), 1u);
   EXPECT_EQ(h.transport->listenPorts.size(), 1u);
 }

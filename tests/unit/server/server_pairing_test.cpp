@@ -171,6 +171,8 @@ TEST(PairingStorage, ApprovalThatCannotBeSavedIsDenied) {
   EXPECT_TRUE(conn->cancelled);
   EXPECT_FALSE(h.inspect(*server).paired);
   EXPECT_FALSE(h.inspect(*server).pending);
+  EXPECT_EQ(h.delegate->lastState(), LinkState::disconnected("Listening on port 17431"))
+      << "nothing awaits approval any more: back to the state before the request";
 }
 
 struct AuthCase {
