@@ -75,9 +75,19 @@ TEST_F(Clipboard, AReceivedSequenceIsAdoptedByTheClock) {
 TEST_F(Clipboard, TextJustReceivedIsNeverEchoedBack) {
   receive("P", "3", "phone", "shared");
   ASSERT_TRUE(accepted("shared"));
-  h.server->noteLocalClipboardApplied("shared");
   sendFromMac("shared");
   EXPECT_TRUE(clipsSent().empty());
+}
+
+TEST_F(Clipboard, TextTheComputerPutOnItsOwnPasteboardIsNotSentBack) {
+  receive("P", "3", "phone", "newest from the phone");
+  // The hub puts an older history item back on the pasteboard; its poll then reads it.
+  h.server->noteLocalClipboardApplied("picked from history");
+  sendFromMac("picked from history");
+  EXPECT_TRUE(clipsSent().empty()) << "what the computer applied itself is no new copy";
+  sendFromMac("typed by the user", "M2");
+  ASSERT_EQ(clipsSent().size(), 1u);
+  EXPECT_EQ(clipsSent()[0].body.at("text"), "typed by the user");
 }
 
 TEST_F(Clipboard, SequenceMustBeAStrictNonNegativeDecimal) {
