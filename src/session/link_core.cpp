@@ -349,7 +349,10 @@ void LinkCore::onTick() {
       continue;
     }
     if (peer->authed) {
-      if (t - peer->lastTx > keepAliveAfter) send(*peer, "ping");
+      // Health reports keep the send time fresh, so a phone that speaks only when
+      // spoken to would never be pinged and would fall silent; a ping also goes out
+      // when nothing has come from the phone for as long.
+      if (t - peer->lastTx > keepAliveAfter || t - peer->lastRx > keepAliveAfter) send(*peer, "ping");
       for (LinkModule* m : modules_) m->sessionTick(*peer, t);
     }
   }

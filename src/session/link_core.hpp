@@ -47,6 +47,8 @@ class LinkCore : public std::enable_shared_from_this<LinkCore> {
   static constexpr std::size_t maxReceive = 65536;
   static constexpr auto tickPeriod = std::chrono::seconds(5);
   static constexpr auto silenceLimit = std::chrono::seconds(60);
+  // A ping goes to the session when nothing was sent to it, or nothing came from it,
+  // for longer than this.
   static constexpr auto keepAliveAfter = std::chrono::seconds(20);
   static constexpr auto ackTimeout = std::chrono::milliseconds(8000);
 

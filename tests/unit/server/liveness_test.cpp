@@ -219,3 +219,35 @@ TEST(LivenessTick, FiresEveryFiveSecondsFromTheStart) {
 
 }  // namespace
 }  // namespace orvane::testing
+
+namespace orvane::testing {
+namespace {
+
+// A phone that speaks only when spoken to: it answers each ping and nothing else,
+// while this computer's health reports go out every 20 s. Whatever the phase of the
+// tick against the moment the phone authenticated, it must stay connected.
+TEST(KeepAlive, APhoneThatOnlyAnswersPingsIsNeverDropped) {
+  for (int phaseMs = 0; phaseMs < 5000; phaseMs += 250) {
+    SCOPED_TRACE("authenticated " + std::to_string(phaseMs) + " ms into the tick period");
+    ServerHarness h;  // with health reports
+    h.storePairedDevice();
+    h.start();
+    h.advance(std::chrono::milliseconds(phaseMs));
+    auto phone = h.authenticatedConnection();
+    std::size_t answered = 0;
+    for (int second = 0; second < 600; ++second) {
+      h.advance(std::chrono::seconds(1));
+      const auto sent = phone->sentEnvelopes();
+      for (; answered < sent.size(); ++answered) {
+        if (sent[answered].type == "ping") phone->deliverEnvelope("pong");
+      }
+      h.run();
+      ASSERT_FALSE(phone->cancelled) << "dropped after " << second << " s";
+    }
+    EXPECT_EQ(h.inspect().authedPeerID, phone->id());
+    EXPECT_FALSE(h.delegate->has("state disconnected Phone went silent \u2014 still listening"));
+  }
+}
+
+}  // namespace
+}  // namespace orvane::testing
