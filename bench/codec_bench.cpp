@@ -88,7 +88,7 @@ void BM_DispatchNotifPost(benchmark::State& state) {
   auto delegate = std::make_shared<CountingDelegate>();
   notifications.setObserver(delegate);
 
-  Peer peer(std::make_shared<NullConnection>(), clock.now());
+  Peer peer(std::make_shared<NullConnection>(), clock.now(), 1);
   peer.authed = true;
   const Envelope envelope = typicalNotification();
   for (auto _ : state) {

@@ -36,6 +36,7 @@ class PairingFlow final : public LinkModule {
   void tick(SteadyTime now) override;
   void peerRetired(PeerID peerID) override;
   void stopped() override { pending_.reset(); }
+  bool holdsPeer(PeerID peerID) const override { return pending_ && pending_->peerID == peerID; }
 
   // At start: the identity whose fingerprint goes in the QR code, and the paired phone.
   void setIdentity(const MacIdentity& identity) { identity_ = identity; }

@@ -1,5 +1,7 @@
 #include "session/link_core.hpp"
 
+#include <algorithm>
+
 #include "wire/framing.hpp"
 
 namespace orvane {
@@ -86,7 +88,8 @@ void LinkCore::onConnectionState(PeerID peerID, const std::shared_ptr<Connection
   switch (state) {
     case ConnectionState::ready:
       if (peers_.contains(peerID)) return;
-      peers_.emplace(peerID, std::make_shared<Peer>(conn, now()));
+      peers_.emplace(peerID, std::make_shared<Peer>(conn, now(), ++arrivals_));
+      makeRoomForUnauthenticated();
       receiveNext(peerID);
       return;
     case ConnectionState::failed:
@@ -105,6 +108,22 @@ Peer* LinkCore::livePeer(PeerID id) {
 }
 
 Peer* LinkCore::sessionPeer() { return authedPeerID_ ? livePeer(*authedPeerID_) : nullptr; }
+
+void LinkCore::makeRoomForUnauthenticated() {
+  for (;;) {
+    std::size_t waiting = 0;
+    Peer* oldest = nullptr;
+    for (const auto& [id, peer] : peers_) {
+      if (peer->authed || peer->closed) continue;
+      ++waiting;
+      const bool held = std::any_of(modules_.begin(), modules_.end(), [id](LinkModule* m) { return m->holdsPeer(id); });
+      if (!held && (!oldest || peer->arrival < oldest->arrival)) oldest = peer.get();
+    }
+    if (waiting <= maxUnauthenticated || !oldest) return;
+    log_.info("too many connections waiting to authenticate: closing the oldest");
+    retire(oldest->conn->id(), RetireCause::lost);
+  }
+}
 
 void LinkCore::receiveNext(PeerID peerID) {
   Peer* peer = livePeer(peerID);
@@ -145,7 +164,8 @@ void LinkCore::onReceived(PeerID peerID, Bytes data, bool isComplete, std::optio
           send(*peer, "error", {{"reason", envelope.error().reason}});
         }
       }
-      if (!peers_.contains(peerID)) return;
+      // Removed, or closed for not reading its replies: nothing more is routed.
+      if (!peers_.contains(peerID) || peer->closed) return;
     }
   }
 
@@ -182,8 +202,7 @@ bool LinkCore::sendEnvelope(Peer& peer, const Envelope& envelope) {
   if (peer.closed) return false;
   auto frame = Framing::encode(envelope.encode());
   if (!frame) return false;
-  peer.lastTx = now();
-  peer.conn->send(std::move(*frame), [](std::optional<std::string>) {});
+  handOver(peer, std::move(*frame), {});
   return true;
 }
 
@@ -200,10 +219,9 @@ void LinkCore::sendAndClose(Peer& peer, std::string type, Body body) {
     retire(peerID, RetireCause::lost);
     return;
   }
-  peer.lastTx = now();
   std::weak_ptr<LinkCore> weak = weak_from_this();
   std::weak_ptr<Connection> weakConn = peer.conn;
-  peer.conn->send(std::move(*frame), [weak, weakConn, peerID](std::optional<std::string>) {
+  handOver(peer, std::move(*frame), [weak, weakConn, peerID](std::optional<std::string>) {
     auto self = weak.lock();
     if (!self) return;
     auto it = self->peers_.find(peerID);
@@ -212,7 +230,37 @@ void LinkCore::sendAndClose(Peer& peer, std::string type, Body body) {
   });
 }
 
+void LinkCore::handOver(Peer& peer, Bytes frame, Connection::SendCompletion then) {
+  peer.lastTx = now();
+  const std::size_t size = frame.size();
+  peer.queuedBytes += size;
+  std::weak_ptr<Peer> weakPeer = peers_.contains(peer.conn->id()) ? peers_.at(peer.conn->id()) : nullptr;
+  peer.conn->send(std::move(frame), [weakPeer, size, then = std::move(then)](std::optional<std::string> error) {
+    if (auto p = weakPeer.lock()) p->queuedBytes -= std::min(size, p->queuedBytes);
+    if (then) then(std::move(error));
+  });
+  if (peer.queuedBytes <= maxQueuedBytes) return;
+  // The peer does not read what it is sent. It is closed now and leaves the link on
+  // the queue's next turn, so that a caller still holding it finishes safely.
+  log_.info("connection does not read what it is sent: closing it");
+  const PeerID peerID = peer.conn->id();
+  closePeer(peer);
+  std::weak_ptr<LinkCore> weak = weak_from_this();
+  services_.queue->post([weak, peerID] {
+    if (auto self = weak.lock()) self->retire(peerID, RetireCause::lost);
+  });
+}
+
 void LinkCore::refuse(Peer& peer, std::string_view code) { sendAndClose(peer, "error", {{"reason", std::string(code)}}); }
+
+void LinkCore::sendAndCloseAfter(Duration delay, PeerID peerID, std::string type, Body body) {
+  std::weak_ptr<LinkCore> weak = weak_from_this();
+  services_.queue->postAfter(delay, [weak, peerID, type = std::move(type), body = std::move(body)]() mutable {
+    auto self = weak.lock();
+    if (!self) return;
+    if (Peer* peer = self->livePeer(peerID)) self->sendAndClose(*peer, std::move(type), std::move(body));
+  });
+}
 
 bool LinkCore::sendToSession(std::string type, Body body) {
   Peer* peer = sessionPeer();

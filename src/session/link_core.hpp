@@ -51,6 +51,13 @@ class LinkCore : public std::enable_shared_from_this<LinkCore> {
   // for longer than this.
   static constexpr auto keepAliveAfter = std::chrono::seconds(20);
   static constexpr auto ackTimeout = std::chrono::milliseconds(8000);
+  // Bytes handed to one connection and not yet written: far above the largest burst
+  // (artwork twice in base64 plus text), low enough that a peer that never reads
+  // cannot make the server hold its replies without end.
+  static constexpr std::size_t maxQueuedBytes = 1024 * 1024;
+  // Connections that have not authenticated yet; each costs a read buffer, and any
+  // byte within the silence limit keeps it. Beyond this the oldest one makes room.
+  static constexpr std::size_t maxUnauthenticated = 32;
 
   static std::shared_ptr<LinkCore> create(LinkCoreServices services);
   ~LinkCore();
@@ -90,6 +97,8 @@ class LinkCore : public std::enable_shared_from_this<LinkCore> {
   void sendAndClose(Peer& peer, std::string type, Body body = {});
   // `error` {"reason": code}, then close.
   void refuse(Peer& peer, std::string_view code);
+  // As `sendAndClose`, after `delay`, if the connection is still there then.
+  void sendAndCloseAfter(Duration delay, PeerID peerID, std::string type, Body body);
   // To the authenticated session; dropped without a report when there is none.
   bool sendToSession(std::string type, Body body = {});
   // To the session, waiting for the phone's `ack`; gives the envelope id when sent.
@@ -136,6 +145,10 @@ class LinkCore : public std::enable_shared_from_this<LinkCore> {
   void receiveNext(PeerID peerID);
   void onReceived(PeerID peerID, Bytes data, bool isComplete, std::optional<std::string> error);
   void closePeer(Peer& peer);
+  // Hands one frame to the connection, counting it until it is written; a connection
+  // whose unwritten bytes pass the bound is closed as failed.
+  void handOver(Peer& peer, Bytes frame, Connection::SendCompletion then);
+  void makeRoomForUnauthenticated();
   void scheduleTick(SteadyTime due);
   void onTick();
 
@@ -152,6 +165,7 @@ class LinkCore : public std::enable_shared_from_this<LinkCore> {
   DelayedWork tick_;
   SteadyTime nextTickDue_{};
   bool running_ = false;
+  std::uint64_t arrivals_ = 0;
 };
 
 }  // namespace orvane

@@ -24,6 +24,9 @@ class LinkModule {
   virtual void sessionTick(Peer&, SteadyTime) {}
   // A connection has just authenticated with its stored credential.
   virtual void sessionStarted(Peer&) {}
+  // Whether this module keeps `peerID` for a reason of its own (a pairing request
+  // waiting for the user), so that it is not closed to make room.
+  virtual bool holdsPeer(PeerID) const { return false; }
   // A connection left the link, after the session-end steps when it was the session.
   virtual void peerRetired(PeerID) {}
   // The link stopped: every connection was closed without any report.

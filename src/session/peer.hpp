@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -12,7 +13,8 @@ namespace orvane {
 
 // One connection that reached the ready state and has not been removed.
 struct Peer {
-  Peer(std::shared_ptr<Connection> c, SteadyTime now) : conn(std::move(c)), lastRx(now), lastTx(now) {}
+  Peer(std::shared_ptr<Connection> c, SteadyTime now, std::uint64_t order)
+      : conn(std::move(c)), lastRx(now), lastTx(now), arrival(order) {}
 
   const std::shared_ptr<Connection> conn;
   const std::shared_ptr<Framing::Buffer> buffer = std::make_shared<Framing::Buffer>();
@@ -21,6 +23,8 @@ struct Peer {
   SteadyTime lastRx;                   // last non-empty chunk received
   SteadyTime lastTx;                   // last frame handed to the connection
   bool closed = false;                 // nothing is sent or received once set
+  std::uint64_t arrival;               // order in which connections became ready
+  std::size_t queuedBytes = 0;         // handed to the connection, not yet written
 };
 
 }  // namespace orvane
