@@ -86,6 +86,16 @@ std::string PairingFlow::macName() const {
   return name && !name->empty() ? *name : "Mac";
 }
 
+void PairingFlow::refuse(Peer& peer, std::string type, std::string reason) {
+  const auto remote = peer.conn->remoteEndpoint();
+  const Duration wait = throttle_.refuse(remote ? remote->host : std::string(), link_.now());
+  if (wait == Duration::zero()) {
+    link_.sendAndClose(peer, std::move(type), {{"reason", std::move(reason)}});
+  } else {
+    link_.sendAndCloseAfter(wait, peer.conn->id(), std::move(type), {{"reason", std::move(reason)}});
+  }
+}
+
 void PairingFlow::onPairRequest(const Envelope& envelope, Peer& peer, PeerID peerID) {
   if (peer.authed) {
     link_.send(peer, "error", {{"reason", "already_paired"}});
@@ -96,7 +106,7 @@ void PairingFlow::onPairRequest(const Envelope& envelope, Peer& peer, PeerID pee
   auto decision =
       ServerRules::decidePairRequest(invitation_, pairedID, pending_.has_value(), envelope.body, link_.wallNow());
   if (auto* reject = std::get_if<ServerRules::Reject>(&decision)) {
-    link_.sendAndClose(peer, "pair_denied", {{"reason", reject->code}});
+    refuse(peer, "pair_denied", reject->code);
     return;
   }
   auto& accept = std::get<ServerRules::Accept>(decision);
@@ -110,7 +120,7 @@ void PairingFlow::onAuthenticate(const Envelope& envelope, Peer& peer) {
   if (peer.authed) return;
   auto deviceID = envelope.get("device_id");
   if (!paired_ || !deviceID || *deviceID != paired_->deviceID) {
-    link_.sendAndClose(peer, "auth_failed", {{"reason", "unknown_device"}});
+    refuse(peer, "auth_failed", "unknown_device");
     return;
   }
   const Bytes stored = codec::base64Decode(paired_->tokenHashB64).value_or(Bytes{});
@@ -118,7 +128,7 @@ void PairingFlow::onAuthenticate(const Envelope& envelope, Peer& peer) {
   std::optional<Bytes> hash;
   if (token) hash = ServerRules::tokenHash(*token);
   if (!hash || !constantTimeEqual(*hash, stored)) {
-    link_.sendAndClose(peer, "auth_failed", {{"reason", "credential_rejected"}});
+    refuse(peer, "auth_failed", "credential_rejected");
     return;
   }
 

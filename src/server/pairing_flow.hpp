@@ -12,6 +12,7 @@
 #include "pairing/pairing_observer.hpp"
 #include "pairing/pairing_store.hpp"
 #include "pairing/pending.hpp"
+#include "pairing/refusal_throttle.hpp"
 #include "server/reconnect_nudge.hpp"
 #include "session/link_core.hpp"
 
@@ -64,6 +65,9 @@ class PairingFlow final : public LinkModule {
   void forgetRecord();
   void announceForgotten();
 
+  // A refused `pair_request` or `authenticate`: the code, then close; later for an
+  // address that keeps being refused.
+  void refuse(Peer& peer, std::string type, std::string reason);
   void onPairRequest(const Envelope& envelope, Peer& peer, PeerID peerID);
   void onAuthenticate(const Envelope& envelope, Peer& peer);
   void onForgetDevice(const Envelope& envelope, Peer& peer);
@@ -77,6 +81,7 @@ class PairingFlow final : public LinkModule {
   std::optional<Pending> pending_;
   std::optional<PairedDevice> paired_;
   LinkState stateBeforeRequest_;
+  RefusalThrottle throttle_;
 };
 
 }  // namespace orvane
