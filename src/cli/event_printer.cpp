@@ -1,15 +1,22 @@
 #include "cli/event_printer.hpp"
 
 #include "cli/qr_terminal.hpp"
+#include "cli/terminal_safe.hpp"
 
 namespace orvane::cli {
 
 namespace {
+// A field as shown: strings come from the phone more often than not, so they are made
+// safe for the terminal; other values are JSON, which escapes on its own.
+std::string shown(const Event::const_iterator& it) {
+  if (it->is_string()) return terminalSafe(it->get<std::string>());
+  return it->dump();
+}
+
 std::string str(const Event& e, const char* key) {
   auto it = e.find(key);
   if (it == e.end() || it->is_null()) return "";
-  if (it->is_string()) return it->get<std::string>();
-  return it->dump();
+  return shown(it);
 }
 }  // namespace
 
@@ -56,7 +63,7 @@ std::string readable(const Event& e) {
   std::string s = kind + ":";
   for (auto it = e.begin(); it != e.end(); ++it) {
     if (it.key() == "event") continue;
-    s += " " + it.key() + "=" + (it->is_string() ? it->get<std::string>() : it->dump());
+    s += " " + terminalSafe(it.key()) + "=" + shown(it);
   }
   return s;
 }
