@@ -2,6 +2,8 @@
 
 #include <cerrno>
 #include <cstring>
+#include <ctime>
+#include <vector>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -47,13 +49,16 @@ int syncFolder(const fs::path& folder) {
   return error;
 }
 
+// Every temporary of `path` begins with this, so that leftovers can be found again.
+std::string temporaryPrefix(const fs::path& path) { return "." + path.filename().string() + ".tmp-"; }
+
 }  // namespace
 
 expected<void, std::string> writeFileAtomically(const fs::path& path, const Bytes& bytes, mode_t mode) {
   const fs::path folder = folderOf(path);
   // A fresh name each time: a temporary left behind by a crash never blocks the next
   // write, and two writers never share one.
-  const fs::path temp = folder / ("." + path.filename().string() + ".tmp-" + crypto::uuidString());
+  const fs::path temp = folder / (temporaryPrefix(path) + crypto::uuidString());
 
   const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
   if (fd < 0) return unexpected(failure("open", temp, errno));
@@ -124,6 +129,41 @@ expected<void, std::string> ensureDirectory(const fs::path& dir, mode_t mode) {
   }
   if (::chmod(dir.c_str(), mode) != 0) return unexpected(failure("chmod", dir, errno));
   return {};
+}
+
+expected<fs::path, std::string> setAside(const fs::path& path, WallTime now) {
+  const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
+  std::tm utc{};
+  ::gmtime_r(&seconds, &utc);
+  char stamp[32];
+  std::strftime(stamp, sizeof stamp, "%Y%m%dT%H%M%SZ", &utc);
+  const std::string base = path.filename().string() + ".unreadable-" + stamp;
+  for (int n = 1; n < 100; ++n) {
+    const fs::path aside = folderOf(path) / (n == 1 ? base : base + "-" + std::to_string(n));
+    // link + unlink instead of rename: link never replaces a file kept earlier.
+    if (::link(path.c_str(), aside.c_str()) == 0) {
+      if (::unlink(path.c_str()) != 0) return unexpected(failure("unlink", path, errno));
+      (void)syncFolder(folderOf(path));
+      return aside;
+    }
+    if (errno != EEXIST) return unexpected(failure("link", aside, errno));
+  }
+  return unexpected("no free name to keep " + path.string() + " aside");
+}
+
+std::size_t removeLeftoverTemporaries(const fs::path& path) {
+  const std::string prefix = temporaryPrefix(path);
+  std::error_code ec;
+  fs::directory_iterator it(folderOf(path), ec), end;
+  std::vector<fs::path> leftovers;
+  for (; !ec && it != end; it.increment(ec)) {
+    if (it->path().filename().string().starts_with(prefix)) leftovers.push_back(it->path());
+  }
+  std::size_t removed = 0;
+  for (const auto& leftover : leftovers) {
+    if (fs::remove(leftover, ec)) ++removed;
+  }
+  return removed;
 }
 
 }  // namespace orvane::files

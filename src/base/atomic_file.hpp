@@ -6,6 +6,7 @@
 #include <sys/types.h>
 
 #include "base/bytes.hpp"
+#include "base/clock.hpp"
 #include "base/expected.hpp"
 
 // Plain POSIX file helpers for the core's own files (the pairing record, the chat
@@ -30,5 +31,14 @@ std::optional<Bytes> readFile(const std::filesystem::path& path);
 // version or a wide umask is closed again. Fails when a part of the path exists and is
 // not a folder, or a folder cannot be made.
 expected<void, std::string> ensureDirectory(const std::filesystem::path& dir, mode_t mode = 0700);
+
+// Keeps a file this program cannot read beside where it was, renamed to
+// "<name>.unreadable-<UTC time>" ("-2", "-3"… added when that name is taken), so that
+// nothing the user had is overwritten or lost. Gives the new path.
+expected<std::filesystem::path, std::string> setAside(const std::filesystem::path& path, WallTime now);
+
+// Removes the temporaries that interrupted atomic writes of `path` left in its
+// folder; gives how many were removed. Call it before any writer of `path` starts.
+std::size_t removeLeftoverTemporaries(const std::filesystem::path& path);
 
 }  // namespace orvane::files

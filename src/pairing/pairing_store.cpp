@@ -67,14 +67,22 @@ void PairingStore::migrateFromKeychainOnce() {
   legacy.deleteItem(legacyAccount);
 }
 
-std::optional<PairedDevice> PairingStore::load() {
+PairingStore::Loaded PairingStore::loadChecked(WallTime now) {
+  if (const auto url = fileURL()) files::removeLeftoverTemporaries(*url);
   migrateFromKeychainOnce();
   const auto url = fileURL();
-  if (!url) return std::nullopt;
+  if (!url) return {};
+  std::error_code missing;
+  if (!fs::exists(*url, missing)) return {};
   const auto bytes = files::readFile(*url);
-  if (!bytes) return std::nullopt;
-  auto device = PairedDevice::fromJSON(*bytes);
-  if (!device) return std::nullopt;
+  auto device = bytes ? PairedDevice::fromJSON(*bytes) : std::nullopt;
+  if (!device) {
+    // Never overwritten by the next pairing: the user (or a later version) may still
+    // make something of it.
+    auto aside = files::setAside(*url, now);
+    return {std::nullopt, aside ? "pairing.json could not be read; kept as " + aside->filename().string()
+                                : "pairing.json could not be read, nor kept aside: " + aside.error()};
+  }
   if (!device->discoveryToken) {
     // Records from before discovery tokens: give them one now and keep it, so the
     // advertised hash stays the same from this start on. A failed save only means the
@@ -82,7 +90,7 @@ std::optional<PairedDevice> PairingStore::load() {
     device->discoveryToken = PairedDevice::newDiscoveryToken();
     (void)save(*device);
   }
-  return device;
+  return {std::move(device), std::nullopt};
 }
 
 }  // namespace orvane

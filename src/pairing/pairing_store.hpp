@@ -4,6 +4,7 @@
 #include <memory>
 #include <optional>
 
+#include "base/clock.hpp"
 #include "base/expected.hpp"
 #include "base/user_defaults.hpp"
 #include "pairing/keychain.hpp"
@@ -36,8 +37,18 @@ class PairingStore {
   virtual expected<void, std::string> save(const PairedDevice& device);
   // Removes the file (failure ignored) and the legacy keychain item.
   void clear();
-  // Migration, then the file; a record without a discovery token gains one (saved).
-  std::optional<PairedDevice> load();
+  // What a start finds: the paired phone, and whether a stored record could not be read.
+  struct Loaded {
+    std::optional<PairedDevice> device;
+    // Set when pairing.json was there but unreadable: what happened, for the log. The
+    // file was kept beside as "pairing.json.unreadable-<UTC time>".
+    std::optional<std::string> problem;
+  };
+  // Removes temporaries of interrupted writes, migrates, then reads the file; a record
+  // without a discovery token gains one (saved). An unreadable file is set aside.
+  Loaded loadChecked(WallTime now);
+  // `loadChecked` for callers that only need the phone.
+  std::optional<PairedDevice> load() { return loadChecked(std::chrono::system_clock::now()).device; }
 
  private:
   std::optional<std::filesystem::path> appSupport_;

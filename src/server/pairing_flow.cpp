@@ -58,7 +58,13 @@ void PairingFlow::publishInvitation() {
 
 // ---- The request awaiting the user ----
 
-void PairingFlow::loadPaired() { paired_ = services_.store->load(); }
+bool PairingFlow::loadPaired() {
+  auto loaded = services_.store->loadChecked(link_.wallNow());
+  paired_ = std::move(loaded.device);
+  if (!loaded.problem) return true;
+  link_.log().error(*loaded.problem);
+  return false;
+}
 
 void PairingFlow::announcePaired() {
   if (!paired_) return;

@@ -41,7 +41,8 @@ class PairingFlow final : public LinkModule {
 
   // At start: the identity whose fingerprint goes in the QR code, and the paired phone.
   void setIdentity(const MacIdentity& identity) { identity_ = identity; }
-  void loadPaired();
+  // Gives false when a stored pairing could not be read (it was logged and set aside).
+  bool loadPaired();
   // Tells the observer which phone is paired, when one is.
   void announcePaired();
 

@@ -78,7 +78,7 @@ void PairingServer::startOnQueue() {
   identity_ = *identity;
   pairing_.setIdentity(*identity_);
 
-  pairing_.loadPaired();
+  const bool pairingReadable = pairing_.loadPaired();
   nudge_.loadAddresses();
   // The hub hears of the paired phone before anything else of this start.
   pairing_.announcePaired();
@@ -114,7 +114,10 @@ void PairingServer::startOnQueue() {
   regenerateInvitation();
   link_->startTick();
 
-  if (const auto& paired = pairing_.paired()) {
+  if (!pairingReadable) {
+    // The phone is refused as unknown from now on; the user has to know why.
+    link_->setState(LinkState::disconnected("Stored pairing could not be read \u2014 pair again"));
+  } else if (const auto& paired = pairing_.paired()) {
     link_->setState(LinkState::disconnected("Listening \u2014 " + paired->deviceName + " paired"));
   } else {
     link_->setState(LinkState::disconnected("Listening on port " + std::to_string(port)));
