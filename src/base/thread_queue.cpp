@@ -1,12 +1,43 @@
 #include "base/thread_queue.hpp"
 
+#include <cstdio>
+#include <string>
+
 namespace orvane {
 
 namespace {
 thread_local const ThreadQueue* currentQueue = nullptr;
+
+std::string describe(std::exception_ptr failure) {
+  try {
+    std::rethrow_exception(std::move(failure));
+  } catch (const std::exception& e) {
+    return std::string("threw: ") + e.what();
+  } catch (...) {
+    return "threw an exception that is not a std::exception";
+  }
+}
+}  // namespace
+
+void reportTaskFailure(const std::shared_ptr<LogSink>& log, std::string_view label, std::exception_ptr failure) noexcept {
+  try {
+    const std::string message = "task on " + std::string(label) + " " + describe(std::move(failure));
+    if (log) {
+      Logger(log, "queue").error(message);
+      return;
+    }
+    // One call, so that the line is not interleaved with another thread's output.
+    const std::string line = "orvane: " + message + "\n";
+    std::fputs(line.c_str(), stderr);
+  } catch (...) {
+    // The report itself failed (no memory, a sink that throws); it must not end the
+    // thread either.
+    std::fputs("orvane: a queued task threw and the report of it failed too\n", stderr);
+  }
 }
 
-ThreadQueue::ThreadQueue(std::string label) : label_(std::move(label)), thread_([this] { run(); }) {}
+ThreadQueue::ThreadQueue(std::string label, std::shared_ptr<LogSink> log)
+    : label_(std::move(label)), log_(std::move(log)), thread_([this] { run(); }) {}
 
 ThreadQueue::~ThreadQueue() {
   {
@@ -59,7 +90,14 @@ void ThreadQueue::run() {
     Task task = std::move(const_cast<Item&>(items_.top()).task);
     items_.pop();
     lock.unlock();
-    task();
+    try {
+      task();
+    } catch (...) {
+      reportTaskFailure(log_, label_, std::current_exception());
+    }
+    // The task (and whatever it holds) goes before the lock is taken again: its
+    // destructors may post to this queue.
+    task = nullptr;
     lock.lock();
   }
 }

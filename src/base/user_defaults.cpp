@@ -17,6 +17,10 @@ std::optional<std::int64_t> UserDefaults::integer(std::string_view key) const { 
 std::optional<Bytes> UserDefaults::data(std::string_view key) const { return typed<Bytes>(object(key)); }
 std::optional<WallTime> UserDefaults::date(std::string_view key) const { return typed<WallTime>(object(key)); }
 
+void UserDefaults::setMany(std::vector<std::pair<std::string, DefaultsValue>> values) {
+  for (auto& [key, value] : values) set(key, std::move(value));
+}
+
 std::optional<DefaultsValue> MemoryUserDefaults::object(std::string_view key) const {
   std::lock_guard lock(mutex_);
   auto it = values_.find(key);
@@ -33,6 +37,11 @@ void MemoryUserDefaults::remove(std::string_view key) {
   std::lock_guard lock(mutex_);
   auto it = values_.find(key);
   if (it != values_.end()) values_.erase(it);
+}
+
+void MemoryUserDefaults::setMany(std::vector<std::pair<std::string, DefaultsValue>> values) {
+  std::lock_guard lock(mutex_);
+  for (auto& [key, value] : values) values_.insert_or_assign(std::move(key), std::move(value));
 }
 
 std::size_t MemoryUserDefaults::size() const {

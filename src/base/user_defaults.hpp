@@ -6,7 +6,9 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <variant>
+#include <vector>
 
 #include "base/bytes.hpp"
 #include "base/clock.hpp"
@@ -25,6 +27,10 @@ class UserDefaults {
   virtual std::optional<DefaultsValue> object(std::string_view key) const = 0;
   virtual void set(std::string_view key, DefaultsValue value) = 0;
   virtual void remove(std::string_view key) = 0;
+  // Stores several values as one change: a store that persists writes them together,
+  // and one that locks takes its lock once. Later pairs win over earlier ones with the
+  // same key. The default sets them one by one.
+  virtual void setMany(std::vector<std::pair<std::string, DefaultsValue>> values);
 
   std::optional<std::string> string(std::string_view key) const;
   std::optional<bool> boolean(std::string_view key) const;
@@ -41,6 +47,8 @@ class MemoryUserDefaults final : public UserDefaults {
   std::optional<DefaultsValue> object(std::string_view key) const override;
   void set(std::string_view key, DefaultsValue value) override;
   void remove(std::string_view key) override;
+  // All under one lock: a reader on another thread sees none of them or all.
+  void setMany(std::vector<std::pair<std::string, DefaultsValue>> values) override;
   std::size_t size() const;
 
  private:

@@ -52,10 +52,15 @@ std::optional<int> SysfsMacHealth::levelFromRSSI(int dbm) {
 }
 
 BatteryReading SysfsMacHealth::batteryState() {
-  std::error_code ec;
   const auto folder = root_ / "sys/class/power_supply";
   std::vector<std::filesystem::path> supplies;
-  for (const auto& entry : std::filesystem::directory_iterator(folder, ec)) supplies.push_back(entry.path());
+  // The error_code forms only: a folder that is missing, is not a folder or cannot be
+  // read means no battery, and a listing that fails part way ends there; neither may
+  // throw. (A range-for would advance with the throwing operator++.)
+  std::error_code ec;
+  for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+    supplies.push_back(it->path());
+  }
   std::sort(supplies.begin(), supplies.end());
   for (const auto& supply : supplies) {
     if (readLine(supply / "type") != "Battery") continue;

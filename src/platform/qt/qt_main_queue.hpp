@@ -15,6 +15,9 @@ class QtMainQueue final : public SerialQueue {
   const std::string& label() const override { return label_; }
   void post(Task task) override;
   DelayedWork postAfter(Duration delay, Task task) override;
+  // True anywhere on the application's thread, not only inside a posted task: what
+  // runs there (a Qt signal handler, a QML call) is serialised with the queue's tasks
+  // just the same.
   bool isCurrent() const override;
 
  private:

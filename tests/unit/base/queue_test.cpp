@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <functional>
 #include <future>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "base/fake_clock.hpp"
+#include "base/log.hpp"
 #include "base/manual_queue.hpp"
 #include "base/thread_queue.hpp"
 
@@ -154,6 +157,79 @@ TEST(ThreadQueue, IsCurrentOnlyOnItsOwnThread) {
   const auto [own, foreign] = seen.get_future().get();
   EXPECT_TRUE(own);
   EXPECT_FALSE(foreign);
+}
+
+// A task that throws is reported and the thread goes on with the next task, whatever
+// was thrown and whether or not the queue has a log.
+TEST(ThreadQueue, AThrowingTaskIsReportedAndTheNextTaskStillRuns) {
+  struct Row {
+    const char* name;
+    std::function<void()> task;
+    bool withLog;
+    std::string report;
+  };
+  const Row rows[] = {
+      {"std::exception, logged", [] { throw std::runtime_error("disk on fire"); }, true,
+       "task on zel.test threw: disk on fire"},
+      {"other type, logged", [] { throw 42; }, true,
+       "task on zel.test threw an exception that is not a std::exception"},
+      {"no log: standard error", [] { throw std::logic_error("bad state"); }, false,
+       "orvane: task on zel.test threw: bad state\n"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    auto log = row.withLog ? std::make_shared<RecordingLogSink>() : nullptr;
+    if (!row.withLog) ::testing::internal::CaptureStderr();
+    std::promise<bool> next;
+    {
+      ThreadQueue queue("zel.test", log);
+      queue.post(row.task);
+      queue.post([&] { next.set_value(queue.isCurrent()); });
+      auto ran = next.get_future();
+      ASSERT_EQ(ran.wait_for(5s), std::future_status::ready) << "the task after the throwing one never ran";
+      EXPECT_TRUE(ran.get());
+    }
+    if (row.withLog) {
+      const auto entries = log->entries();
+      ASSERT_EQ(entries.size(), 1u);
+      EXPECT_EQ(entries[0].level, LogLevel::error);
+      EXPECT_EQ(entries[0].category, "queue");
+      EXPECT_EQ(entries[0].message, row.report);
+    } else {
+      EXPECT_EQ(::testing::internal::GetCapturedStderr(), row.report);
+    }
+  }
+}
+
+TEST(ThreadQueue, AThrowingDelayedTaskDoesNotStopLaterOnes) {
+  auto log = std::make_shared<RecordingLogSink>();
+  std::promise<void> later;
+  ThreadQueue queue("zel.test", log);
+  queue.postAfter(1ms, [] { throw std::runtime_error("late failure"); });
+  queue.postAfter(20ms, [&] { later.set_value(); });
+  ASSERT_EQ(later.get_future().wait_for(5s), std::future_status::ready);
+  EXPECT_TRUE(log->contains("task on zel.test threw: late failure"));
+}
+
+// What a task holds is let go outside the queue's lock, so a capture whose destructor
+// posts (a last reference to an object that says goodbye on the queue) cannot
+// deadlock the thread.
+TEST(ThreadQueue, ACapturesDestructorMayPostToTheQueue) {
+  struct PostsWhenReleased {
+    ThreadQueue* queue;
+    std::promise<void>* posted;
+    ~PostsWhenReleased() {
+      queue->post([posted = posted] { posted->set_value(); });
+    }
+  };
+  std::promise<void> posted;
+  auto queue = std::make_unique<ThreadQueue>("zel.test");
+  queue->post([holder = std::make_shared<PostsWhenReleased>(queue.get(), &posted)] {});
+  if (posted.get_future().wait_for(5s) != std::future_status::ready) {
+    // The thread is stuck on its own lock and would never join: leave it, and fail.
+    [[maybe_unused]] ThreadQueue* stuck = queue.release();
+    FAIL() << "the queue deadlocked releasing a finished task";
+  }
 }
 
 }  // namespace

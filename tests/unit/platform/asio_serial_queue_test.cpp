@@ -5,9 +5,13 @@
 #include <pthread.h>
 
 #include <atomic>
+#include <functional>
 #include <future>
+#include <stdexcept>
 #include <thread>
 #include <vector>
+
+#include "base/log.hpp"
 
 namespace orvane {
 namespace {
@@ -110,6 +114,55 @@ TEST(AsioSerialQueue, StopFromItsOwnTaskDiscardsTheRest) {
   ASSERT_EQ(stopped.get_future().wait_for(kPatience), std::future_status::ready);
   queue.reset();
   EXPECT_FALSE(laterRan);
+}
+
+// Whatever a task or a timer's task throws is reported, and the thread carries on with
+// the next task, still as the queue.
+TEST(AsioSerialQueue, AThrowingTaskIsReportedAndTheQueueCarriesOn) {
+  struct Row {
+    const char* name;
+    std::function<void(AsioSerialQueue&, SerialQueue::Task)> schedule;
+    SerialQueue::Task task;
+    std::string report;
+  };
+  const auto now = [](AsioSerialQueue& q, SerialQueue::Task t) { q.post(std::move(t)); };
+  const auto later = [](AsioSerialQueue& q, SerialQueue::Task t) { q.postAfter(1ms, std::move(t)); };
+  const Row rows[] = {
+      {"posted, std::exception", now, [] { throw std::runtime_error("boom"); }, "task on zel.pairing-server threw: boom"},
+      {"posted, another type", now, [] { throw 7; },
+       "task on zel.pairing-server threw an exception that is not a std::exception"},
+      {"delayed, std::exception", later, [] { throw std::out_of_range("late"); },
+       "task on zel.pairing-server threw: late"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    auto log = std::make_shared<RecordingLogSink>();
+    AsioSerialQueue queue("zel.pairing-server", log);
+    std::promise<bool> next;
+    row.schedule(queue, row.task);
+    // Posted after the throwing task is due, so it runs after it on the one thread.
+    queue.postAfter(5ms, [&] { next.set_value(queue.isCurrent()); });
+    auto ran = next.get_future();
+    ASSERT_EQ(ran.wait_for(kPatience), std::future_status::ready) << "the queue stopped at the throwing task";
+    EXPECT_TRUE(ran.get());
+    const auto entries = log->entries();
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].level, LogLevel::error);
+    EXPECT_EQ(entries[0].category, "queue");
+    EXPECT_EQ(entries[0].message, row.report);
+  }
+}
+
+TEST(AsioSerialQueue, WithoutALogAThrowingTaskIsOneLineOnStandardError) {
+  ::testing::internal::CaptureStderr();
+  {
+    AsioSerialQueue queue("test");
+    std::promise<void> next;
+    queue.post([] { throw std::runtime_error("boom"); });
+    queue.post([&] { next.set_value(); });
+    ASSERT_EQ(next.get_future().wait_for(kPatience), std::future_status::ready);
+  }
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "orvane: task on test threw: boom\n");
 }
 
 }  // namespace

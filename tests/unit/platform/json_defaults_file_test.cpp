@@ -4,10 +4,14 @@
 #include <nlohmann/json.hpp>
 
 #include <fstream>
+#include <future>
 #include <sstream>
 #include <thread>
 
 #include "base/atomic_file.hpp"
+#include "base/fake_clock.hpp"
+#include "base/manual_queue.hpp"
+#include "base/thread_queue.hpp"
 #include "file_mode.hpp"
 #include "temp_dir.hpp"
 
@@ -16,9 +20,16 @@ namespace {
 
 using test::modeOf;
 using orvane::testing::TempDir;
+using namespace std::chrono_literals;
 
 class JsonDefaultsFileTest : public ::testing::Test {
  protected:
+  // A store whose delayed writes wait on `writer` until the test advances it.
+  std::unique_ptr<JsonDefaultsFile> openManual() const {
+    return std::make_unique<JsonDefaultsFile>(file(), Logger(), writer);
+  }
+  bool onDisk() const { return std::filesystem::exists(file()); }
+
   std::filesystem::path file() const { return tmp.path() / "config" / "Orvane" / "defaults.json"; }
   std::string fileText() const {
     std::optional<Bytes> bytes = files::readFile(file());
@@ -30,6 +41,8 @@ class JsonDefaultsFileTest : public ::testing::Test {
   }
 
   TempDir tmp;
+  FakeClock clock;
+  std::shared_ptr<ManualQueue> writer = std::make_shared<ManualQueue>("defaults writer", clock);
 };
 
 TEST_F(JsonDefaultsFileTest, EveryTypeSurvivesReopeningAsItself) {
@@ -109,11 +122,13 @@ TEST_F(JsonDefaultsFileTest, CorruptFileLoadsEmptyAndIsReplacedOnlyByTheFirstWri
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
     writeText(row.text);
-    JsonDefaultsFile defaults(file());
-    EXPECT_FALSE(defaults.object("zel.installID").has_value());
+    auto defaults = openManual();
+    EXPECT_FALSE(defaults->object("zel.installID").has_value());
+    writer->advance(1s);
     EXPECT_EQ(fileText(), row.text);  // reading alone leaves it as it was
 
-    defaults.set("zel.installID", std::string("NEW"));
+    defaults->set("zel.installID", std::string("NEW"));
+    defaults->flush();
     EXPECT_EQ(JsonDefaultsFile(file()).string("zel.installID"), "NEW");
     EXPECT_EQ(modeOf(file()), 0600);
   }
@@ -132,14 +147,24 @@ TEST_F(JsonDefaultsFileTest, MembersOfUnknownShapeAreDroppedOthersKept) {
   }
 }
 
-TEST_F(JsonDefaultsFileTest, FailedWriteKeepsTheValueInMemoryAndSaysWhy) {
-  std::filesystem::create_directories(tmp.path() / "config");
-  std::ofstream(tmp.path() / "config" / "Orvane") << "a file where the folder should be";
-  JsonDefaultsFile defaults(file());
-  defaults.set("k", std::string("v"));
-  EXPECT_EQ(defaults.string("k"), "v");
-  ASSERT_TRUE(defaults.lastWriteError().has_value());
-  EXPECT_NE(defaults.lastWriteError()->find("Orvane"), std::string::npos) << *defaults.lastWriteError();
+TEST_F(JsonDefaultsFileTest, FailedWriteKeepsTheValueInMemoryAndSaysWhyAndTheNextFlushTriesAgain) {
+  const auto obstacle = tmp.path() / "config" / "Orvane";
+  std::filesystem::create_directories(obstacle.parent_path());
+  std::ofstream(obstacle) << "a file where the folder should be";
+  auto defaults = openManual();
+  defaults->set("k", std::string("v"));
+  writer->advance(JsonDefaultsFile::writeDelay);
+  EXPECT_EQ(defaults->string("k"), "v");
+  ASSERT_TRUE(defaults->lastWriteError().has_value());
+  EXPECT_NE(defaults->lastWriteError()->find("Orvane"), std::string::npos) << *defaults->lastWriteError();
+  EXPECT_EQ(defaults->writeCount(), 0u);
+
+  // The change is still owed to the file; once the way is clear a flush writes it.
+  std::filesystem::remove(obstacle);
+  defaults->flush();
+  EXPECT_FALSE(defaults->lastWriteError().has_value());
+  EXPECT_EQ(defaults->writeCount(), 1u);
+  EXPECT_EQ(JsonDefaultsFile(file()).string("k"), "v");
 }
 
 TEST_F(JsonDefaultsFileTest, ConcurrentWritersLoseNothing) {
@@ -150,14 +175,127 @@ TEST_F(JsonDefaultsFileTest, ConcurrentWritersLoseNothing) {
     };
     std::thread a(writer, "a.");
     std::thread b(writer, "b.");
+    // Flushes race the writers and the store's own writer thread.
+    std::thread flusher([&] {
+      for (int i = 0; i < 10; ++i) defaults.flush();
+    });
     a.join();
     b.join();
+    flusher.join();
   }
   JsonDefaultsFile reopened(file());
   for (int i = 0; i < 20; ++i) {
     EXPECT_EQ(reopened.integer("a." + std::to_string(i)), i);
     EXPECT_EQ(reopened.integer("b." + std::to_string(i)), i);
   }
+}
+
+// ---- Writing behind the caller ----
+
+TEST_F(JsonDefaultsFileTest, ABurstOfChangesIsOneWriteAfterTheDelay) {
+  auto defaults = openManual();
+  for (int i = 0; i < 6; ++i) defaults->set("clip." + std::to_string(i), std::int64_t{i});
+  defaults->set("clip.0", std::string("replaced"));
+  defaults->remove("clip.5");
+  EXPECT_EQ(writer->pending(), 1u) << "one write scheduled for the whole burst";
+  // Readers see every change at once; the file does not exist yet.
+  EXPECT_EQ(defaults->string("clip.0"), "replaced");
+  EXPECT_FALSE(defaults->object("clip.5").has_value());
+  EXPECT_FALSE(onDisk());
+
+  writer->advance(JsonDefaultsFile::writeDelay - 1ms);
+  EXPECT_FALSE(onDisk()) << "written before the delay was up";
+  EXPECT_EQ(defaults->writeCount(), 0u);
+
+  writer->advance(1ms);
+  EXPECT_EQ(defaults->writeCount(), 1u);
+  EXPECT_EQ(modeOf(file()), 0600);
+  EXPECT_EQ(modeOf(file().parent_path()), 0700);
+  const nlohmann::json root = nlohmann::json::parse(fileText());
+  EXPECT_EQ(root, (nlohmann::json{{"clip.0", "replaced"}, {"clip.1", 1}, {"clip.2", 2}, {"clip.3", 3}, {"clip.4", 4}}));
+
+  writer->advance(10s);
+  EXPECT_EQ(defaults->writeCount(), 1u) << "a second write with nothing new";
+}
+
+TEST_F(JsonDefaultsFileTest, SetManyIsOneChangeAndOneWrite) {
+  auto defaults = openManual();
+  defaults->setMany({{"a", std::string("1")}, {"b", true}, {"c", Bytes{1, 2}}, {"a", std::string("2")}});
+  EXPECT_EQ(defaults->string("a"), "2");
+  EXPECT_EQ(writer->pending(), 1u);
+  writer->advance(JsonDefaultsFile::writeDelay);
+  EXPECT_EQ(defaults->writeCount(), 1u);
+  EXPECT_EQ(modeOf(file()), 0600);
+
+  JsonDefaultsFile reopened(file(), Logger(), writer);
+  EXPECT_EQ(reopened.string("a"), "2");
+  EXPECT_EQ(reopened.boolean("b"), true);
+  EXPECT_EQ(reopened.data("c"), (Bytes{1, 2}));
+}
+
+TEST_F(JsonDefaultsFileTest, ChangesThatChangeNothingAreNotWritten) {
+  auto defaults = openManual();
+  defaults->set("k", std::string("v"));
+  writer->advance(JsonDefaultsFile::writeDelay);
+  ASSERT_EQ(defaults->writeCount(), 1u);
+
+  defaults->set("k", std::string("v"));
+  defaults->setMany({{"k", std::string("v")}});
+  defaults->setMany({});
+  defaults->remove("never there");
+  EXPECT_EQ(writer->pending(), 0u);
+  defaults->flush();
+  EXPECT_EQ(defaults->writeCount(), 1u);
+
+  // Another type is another value.
+  defaults->set("k", true);
+  writer->advance(JsonDefaultsFile::writeDelay);
+  EXPECT_EQ(defaults->writeCount(), 2u);
+}
+
+TEST_F(JsonDefaultsFileTest, FlushWritesAtOnceAndOnlyWhatIsPending) {
+  auto defaults = openManual();
+  defaults->flush();  // nothing changed: nothing written
+  EXPECT_FALSE(onDisk());
+  EXPECT_EQ(defaults->writeCount(), 0u);
+
+  defaults->set("k", std::int64_t{1});
+  defaults->flush();
+  EXPECT_EQ(defaults->writeCount(), 1u);
+  EXPECT_EQ(JsonDefaultsFile(file(), Logger(), writer).integer("k"), 1);
+  defaults->flush();
+  writer->advance(JsonDefaultsFile::writeDelay);  // the scheduled write finds it done
+  EXPECT_EQ(defaults->writeCount(), 1u);
+
+  // A change after the flush is written by the next scheduled write.
+  defaults->set("k", std::int64_t{2});
+  writer->advance(JsonDefaultsFile::writeDelay);
+  EXPECT_EQ(defaults->writeCount(), 2u);
+  EXPECT_EQ(JsonDefaultsFile(file(), Logger(), writer).integer("k"), 2);
+}
+
+TEST_F(JsonDefaultsFileTest, TheLastChangesAreWrittenWhenTheStoreGoes) {
+  openManual()->set("k", std::string("kept"));
+  EXPECT_EQ(writer->pending(), 1u);
+  EXPECT_EQ(JsonDefaultsFile(file(), Logger(), writer).string("k"), "kept");
+  EXPECT_EQ(modeOf(file()), 0600);
+  // The write still scheduled for the store that is gone does nothing.
+  const std::string written = fileText();
+  writer->advance(JsonDefaultsFile::writeDelay);
+  EXPECT_EQ(fileText(), written);
+}
+
+// The store's own writer thread, as in the program: the file follows without a flush.
+TEST_F(JsonDefaultsFileTest, OnAWriterThreadTheChangeReachesTheFileAfterTheDelay) {
+  auto thread = std::make_shared<ThreadQueue>("defaults writer");
+  JsonDefaultsFile defaults(file(), Logger(), thread);
+  defaults.set("k", std::string("v"));
+  // Due no earlier than the write, and posted after it: it runs after it.
+  std::promise<void> afterWrite;
+  thread->postAfter(JsonDefaultsFile::writeDelay, [&] { afterWrite.set_value(); });
+  ASSERT_EQ(afterWrite.get_future().wait_for(5s), std::future_status::ready);
+  EXPECT_EQ(defaults.writeCount(), 1u);
+  EXPECT_EQ(nlohmann::json::parse(fileText()), (nlohmann::json{{"k", "v"}}));
 }
 
 }  // namespace

@@ -1,7 +1,11 @@
 // Battery and network readings from a folder laid out like /sys and /proc.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <fstream>
+#include <functional>
 
 #include "platform/linux/sysfs_mac_health.hpp"
 #include "temp_dir.hpp"
@@ -77,6 +81,70 @@ TEST(SysfsMacHealth, DesktopWithoutBatteryOnAnotherKindOfInterface) {
 
   testing::TempDir empty;
   EXPECT_EQ(SysfsMacHealth(empty.path()).networkState().network, "Offline");
+}
+
+// Folders that cannot be listed and files that cannot be read are "no battery" and
+// "Offline", never an exception. Each row spoils both the power-supply folder and the
+// route table; where they were readable they would report a battery and a network.
+TEST(SysfsMacHealth, UnreadableKernelFilesReadAsNoBatteryAndOffline) {
+  namespace fs = std::filesystem;
+  const std::string defaultRoute =
+      "Iface\tDestination\tGateway\tFlags\tRefCnt\tUse\tMetric\tMask\n"
+      "eth0\t00000000\t0100A8C0\t0003\t0\t0\t100\t00000000\n";
+  struct Row {
+    const char* name;
+    std::function<void(const fs::path& supplies, const fs::path& route)> spoil;
+    bool readableByRoot;  // root reads through permission bits
+  };
+  const Row rows[] = {
+      {"missing", [](const fs::path&, const fs::path&) {}, false},
+      {"a file where the folder is, a folder where the file is",
+       [](const fs::path& supplies, const fs::path& route) {
+         write(supplies, "BAT0\n");
+         fs::create_directories(route);
+       },
+       false},
+      {"no permission",
+       [&](const fs::path& supplies, const fs::path& route) {
+         write(supplies / "BAT0/type", "Battery\n");
+         write(supplies / "BAT0/charge_now", "50\n");
+         write(supplies / "BAT0/charge_full", "100\n");
+         write(route, defaultRoute);
+         ::chmod(supplies.c_str(), 0);
+         ::chmod(route.c_str(), 0);
+       },
+       true},
+      {"links that loop",
+       [](const fs::path& supplies, const fs::path& route) {
+         fs::create_directories(supplies.parent_path());
+         fs::create_directories(route.parent_path());
+         fs::create_symlink(supplies.filename(), supplies);
+         fs::create_symlink(route.filename(), route);
+       },
+       false},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    if (row.readableByRoot && ::geteuid() == 0) continue;  // permission bits do not stop root
+    testing::TempDir root;
+    const fs::path supplies = root.path() / "sys/class/power_supply";
+    const fs::path route = root.path() / "proc/net/route";
+    row.spoil(supplies, route);
+
+    SysfsMacHealth health(root.path());
+    BatteryReading battery;
+    NetworkReading network;
+    EXPECT_NO_THROW(battery = health.batteryState());
+    EXPECT_NO_THROW(network = health.networkState());
+    EXPECT_FALSE(battery.level);
+    EXPECT_FALSE(battery.charging);
+    EXPECT_EQ(network.network, "Offline");
+    EXPECT_FALSE(network.signal);
+
+    // Let the temporary folder be removed.
+    ::chmod(supplies.c_str(), 0755);
+    ::chmod(route.c_str(), 0644);
+  }
 }
 
 }  // namespace

@@ -5,6 +5,8 @@
 #include <asio/post.hpp>
 #include <asio/steady_timer.hpp>
 
+#include "base/thread_queue.hpp"
+
 namespace orvane {
 
 namespace {
@@ -12,13 +14,23 @@ namespace {
 void nameThisThread(const std::string& label) { pthread_setname_np(pthread_self(), label.substr(0, 15).c_str()); }
 }  // namespace
 
-AsioSerialQueue::AsioSerialQueue(std::string label)
+AsioSerialQueue::AsioSerialQueue(std::string label, std::shared_ptr<LogSink> log)
     : label_(std::move(label)),
       context_(std::make_shared<asio::io_context>(1)),
       work_(asio::make_work_guard(*context_)),
-      thread_([context = context_, label = label_] {
+      thread_([context = context_, label = label_, log = std::move(log)] {
         nameThisThread(label);
-        context->run();
+        // An exception from a handler comes out of run(), with the context still
+        // sound; run() is simply entered again and carries on with the next handler.
+        // It returns normally only once the queue is stopped.
+        for (;;) {
+          try {
+            context->run();
+            return;
+          } catch (...) {
+            reportTaskFailure(log, label, std::current_exception());
+          }
+        }
       }) {}
 
 AsioSerialQueue::~AsioSerialQueue() { stop(); }

@@ -7,6 +7,7 @@
 #include <asio/executor_work_guard.hpp>
 #include <asio/io_context.hpp>
 
+#include "base/log.hpp"
 #include "base/serial_queue.hpp"
 
 namespace orvane {
@@ -16,9 +17,13 @@ namespace orvane {
 //
 // Objects built on `context()` (listeners, connections) must be destroyed before the
 // queue. Tasks still waiting when the queue stops are discarded, never run.
+//
+// A task or completion handler that throws is reported (to `log`, or to standard
+// error without one) and the thread goes on with the next: the exception would
+// otherwise leave the thread and end the program.
 class AsioSerialQueue final : public SerialQueue {
  public:
-  explicit AsioSerialQueue(std::string label);
+  explicit AsioSerialQueue(std::string label, std::shared_ptr<LogSink> log = nullptr);
   ~AsioSerialQueue() override;
   AsioSerialQueue(const AsioSerialQueue&) = delete;
   AsioSerialQueue& operator=(const AsioSerialQueue&) = delete;
