@@ -57,11 +57,15 @@ bool HeadlessApp::passTermsGate(UserDefaults& defaults) {
 }
 
 std::optional<int> HeadlessApp::start() {
-  auto defaults = JsonDefaultsFile::atDefaultLocation();
+  // The log comes first: opening the settings and the key store may have something
+  // to say that the user must be able to see.
+  auto log = std::make_shared<SyslogSink>(options_.verbose);
+  auto defaults = JsonDefaultsFile::atDefaultLocation(Logger(log, "defaults"));
   if (!defaults) {
     std::cerr << "orvane: cannot open the settings file: " << defaults.error() << "\n";
     return 1;
   }
+  defaults_ = *defaults;
   if (!passTermsGate(**defaults)) return 2;
 
   auto keychain = FileKeychain::atDefaultLocation();
@@ -75,8 +79,7 @@ std::optional<int> HeadlessApp::start() {
 
   mainQueue_ = std::make_shared<QtMainQueue>();
   printer_ = std::make_shared<EventPrinter>(options_.json);
-  auto log = std::make_shared<SyslogSink>(options_.verbose);
-  serverQueue_ = std::make_shared<AsioSerialQueue>("zel.pairing-server");
+  serverQueue_ = std::make_shared<AsioSerialQueue>("zel.pairing-server", log);
   AsioTransportOptions transportOptions;
   transportOptions.advertiser = std::make_shared<AvahiAdvertiser>(Logger(log, "dnssd"));
   transport_ = std::make_shared<AsioTransport>(*serverQueue_, std::move(transportOptions));
@@ -166,6 +169,8 @@ void HeadlessApp::release() {
   server_.reset();
   transport_.reset();
   serverQueue_.reset();
+  // Settings changed in the last moments are on disk before the program ends.
+  if (defaults_) defaults_->flush();
   if (auto* app = QCoreApplication::instance()) app->quit();
 }
 

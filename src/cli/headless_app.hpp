@@ -11,6 +11,7 @@
 namespace orvane {
 class AsioSerialQueue;
 class AsioTransport;
+class JsonDefaultsFile;
 class QtMainQueue;
 }  // namespace orvane
 
@@ -38,6 +39,7 @@ class HeadlessApp {
   Options options_;
   std::shared_ptr<QtMainQueue> mainQueue_;
   std::shared_ptr<EventPrinter> printer_;
+  std::shared_ptr<JsonDefaultsFile> defaults_;
   std::shared_ptr<AsioSerialQueue> serverQueue_;
   std::shared_ptr<AsioTransport> transport_;
   std::shared_ptr<HeadlessDelegate> delegate_;

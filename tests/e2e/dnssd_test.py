@@ -50,8 +50,17 @@ def wait_for(condition, what):
 
 
 def install_id(box):
-    with open(os.path.join(box.config, "Orvane", "defaults.json"), encoding="utf-8") as f:
-        return json.load(f)["zel.installID"]
+    """The install id from the defaults file, which is written a moment after a change."""
+    path = os.path.join(box.config, "Orvane", "defaults.json")
+    deadline = time.monotonic() + DEADLINE
+    while True:
+        try:
+            with open(path, encoding="utf-8") as f:
+                return json.load(f)["zel.installID"]
+        except (FileNotFoundError, KeyError, json.JSONDecodeError):
+            if time.monotonic() > deadline:
+                raise
+            time.sleep(0.05)
 
 
 def service_follows_pairing_and_forgetting(box):

@@ -19,9 +19,8 @@ ClipEpoch ClipEpochStore::load() const {
 
 void ClipEpochStore::save(std::int64_t counter, std::int64_t maxSeq, const std::string& maxOrigin) const {
   if (!defaults_) return;
-  defaults_->set(kCounter, counter);
-  defaults_->set(kMaxSeq, maxSeq);
-  defaults_->set(kMaxOrigin, maxOrigin);
+  // One change of the store for the three keys: they describe one clock.
+  defaults_->setMany({{std::string(kCounter), counter}, {std::string(kMaxSeq), maxSeq}, {std::string(kMaxOrigin), maxOrigin}});
 }
 
 }  // namespace orvane
