@@ -131,7 +131,7 @@ expected<void, std::string> ensureDirectory(const fs::path& dir, mode_t mode) {
   return {};
 }
 
-expected<fs::path, std::string> setAside(const fs::path& path, WallTime now) {
+expected<fs::path, std::string> setAside(const fs::path& path, WallTime now, bool keepOriginal) {
   const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
   std::tm utc{};
   ::gmtime_r(&seconds, &utc);
@@ -140,9 +140,10 @@ expected<fs::path, std::string> setAside(const fs::path& path, WallTime now) {
   const std::string base = path.filename().string() + ".unreadable-" + stamp;
   for (int n = 1; n < 100; ++n) {
     const fs::path aside = folderOf(path) / (n == 1 ? base : base + "-" + std::to_string(n));
-    // link + unlink instead of rename: link never replaces a file kept earlier.
+    // link (+ unlink) instead of rename: link never replaces a file kept earlier, and
+    // an atomic write replaces the original's name, not the linked content.
     if (::link(path.c_str(), aside.c_str()) == 0) {
-      if (::unlink(path.c_str()) != 0) return unexpected(failure("unlink", path, errno));
+      if (!keepOriginal && ::unlink(path.c_str()) != 0) return unexpected(failure("unlink", path, errno));
       (void)syncFolder(folderOf(path));
       return aside;
     }

@@ -34,8 +34,11 @@ expected<void, std::string> ensureDirectory(const std::filesystem::path& dir, mo
 
 // Keeps a file this program cannot read beside where it was, renamed to
 // "<name>.unreadable-<UTC time>" ("-2", "-3"… added when that name is taken), so that
-// nothing the user had is overwritten or lost. Gives the new path.
-expected<std::filesystem::path, std::string> setAside(const std::filesystem::path& path, WallTime now);
+// nothing the user had is overwritten or lost. Gives the new path. With
+// `keepOriginal` the file also stays where it is (until an atomic write replaces it),
+// for a file that was only partly readable.
+expected<std::filesystem::path, std::string> setAside(const std::filesystem::path& path, WallTime now,
+                                                      bool keepOriginal = false);
 
 // Removes the temporaries that interrupted atomic writes of `path` left in its
 // folder; gives how many were removed. Call it before any writer of `path` starts.

@@ -48,6 +48,13 @@ void MemoryKeychain::deleteCertificates(std::string_view label) {
   std::erase_if(certs_, [&](const CertItem& item) { return item.label == label; });
 }
 
+std::optional<Bytes> MemoryKeychain::certificate(std::string_view label) {
+  for (const CertItem& item : certs_) {
+    if (item.label == label) return item.der;
+  }
+  return std::nullopt;
+}
+
 std::optional<Bytes> MemoryKeychain::genericPassword(std::string_view service, std::string_view account) {
   for (const PasswordItem& item : passwords_) {
     if (item.service == service && item.account == account) return item.data;

@@ -34,6 +34,8 @@ class Keychain {
   // or another failure status.
   virtual std::int32_t addCertificate(const Bytes& der, std::string_view label) = 0;
   virtual void deleteCertificates(std::string_view label) = 0;
+  // The certificate stored under `label`, none when there is none or it cannot be read.
+  virtual std::optional<Bytes> certificate(std::string_view label) = 0;
 
   virtual std::optional<Bytes> genericPassword(std::string_view service, std::string_view account) = 0;
   virtual std::int32_t setGenericPassword(std::string_view service, std::string_view account, const Bytes& data) = 0;
@@ -50,6 +52,7 @@ class MemoryKeychain final : public Keychain {
   bool containsCertificate(const Bytes& der) override;
   std::int32_t addCertificate(const Bytes& der, std::string_view label) override;
   void deleteCertificates(std::string_view label) override;
+  std::optional<Bytes> certificate(std::string_view label) override;
   std::optional<Bytes> genericPassword(std::string_view service, std::string_view account) override;
   std::int32_t setGenericPassword(std::string_view service, std::string_view account, const Bytes& data) override;
   void deleteGenericPassword(std::string_view service, std::string_view account) override;

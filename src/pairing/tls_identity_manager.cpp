@@ -153,6 +153,10 @@ expected<MacIdentity, IdentityError> TLSIdentityManager::loadOrCreate() {
       }
     }
   }
+  // The settings lost their copy of the certificate (a damaged settings file): the
+  // keychain keeps one too. When it still matches a key that signs, it is the identity
+  // the paired phone pins, so it is taken back rather than replaced.
+  if (auto recovered = recoverFromKeychain()) return *recovered;
 
   expected<crypto::EcPrivateKey, IdentityError> key = createPrivateKey();
   if (!key) return unexpected(key.error());
@@ -178,6 +182,19 @@ expected<MacIdentity, IdentityError> TLSIdentityManager::loadOrCreate() {
 
   std::optional<TlsIdentityMaterial> material = identityFor(*der);
   if (!material) return unexpected(IdentityError::keychain(keychainAuthFailed, "SecIdentityCreateWithCertificate"));
+  return remember(*der, std::move(*material));
+}
+
+std::optional<MacIdentity> TLSIdentityManager::recoverFromKeychain() {
+  std::optional<Bytes> der = keychain_->certificate(certificateLabel);
+  if (!der || !Certificates::parses(*der)) return std::nullopt;
+  std::optional<Bytes> certificateKey = Certificates::publicKeyOf(*der);
+  if (!certificateKey) return std::nullopt;
+  std::optional<crypto::EcPrivateKey> key = findKeyByTag();
+  if (!key || key->publicKeyRaw() != *certificateKey || !keyCanSign(*key)) return std::nullopt;
+  std::optional<TlsIdentityMaterial> material = identityFor(*der);
+  if (!material) return std::nullopt;
+  defaults_->setMany({{std::string(certDefaultsKey), *der}, {std::string(pubKeyDefaultsKey), *certificateKey}});
   return remember(*der, std::move(*material));
 }
 

@@ -37,6 +37,8 @@ class TLSIdentityManager {
  private:
   void migrateLegacyCertIfNeeded();
   std::optional<crypto::EcPrivateKey> existingPrivateKey();
+  // The keychain's certificate with its key, when the settings no longer hold it.
+  std::optional<MacIdentity> recoverFromKeychain();
   std::optional<crypto::EcPrivateKey> findKeyByTag();
   std::optional<crypto::EcPrivateKey> findLegacyKey(const Bytes& matchingPub);
   static bool keyCanSign(const crypto::EcPrivateKey& key);

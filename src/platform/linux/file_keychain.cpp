@@ -77,7 +77,25 @@ FileKeychain::FileKeychain(fs::path folder) : folder_(std::move(folder)) {}
 expected<std::shared_ptr<FileKeychain>, std::string> FileKeychain::atDefaultLocation() {
   auto folder = xdg::keychainFolder();
   if (!folder) return unexpected(folder.error());
-  return std::make_shared<FileKeychain>(*folder);
+  auto keychain = std::make_shared<FileKeychain>(*folder);
+  keychain->tidy();
+  return keychain;
+}
+
+void FileKeychain::tidy() {
+  std::lock_guard lock(mutex_);
+  (void)files::ensureDirectory(folder_, 0700);
+  std::error_code ec;
+  for (fs::directory_iterator it(folder_, ec), end; !ec && it != end; it.increment(ec)) {
+    const std::string name = it->path().filename().string();
+    std::error_code ignored;
+    // The temporaries of the atomic writer are ".<item>.tmp-<random>".
+    if (name.starts_with(".") && name.find(".tmp-") != std::string::npos) {
+      fs::remove(it->path(), ignored);
+    } else if (it->is_regular_file(ignored)) {
+      fs::permissions(it->path(), fs::perms::owner_read | fs::perms::owner_write, fs::perm_options::replace, ignored);
+    }
+  }
 }
 
 std::vector<FileKeychain::KeyFile> FileKeychain::keyFiles() {
@@ -130,8 +148,15 @@ void FileKeychain::deletePrivateKeys(const Bytes& tag) {
   std::lock_guard lock(mutex_);
   std::string hexTag = codec::hexEncode(tag);
   for (const KeyFile& file : keyFiles()) {
-    std::error_code ec;
-    if (file.hexTag == hexTag) fs::remove(file.path, ec);
+    if (file.hexTag != hexTag) continue;
+    if (readKey(file.path)) {
+      std::error_code ec;
+      fs::remove(file.path, ec);
+    } else {
+      // A key that cannot be read now may be the only copy of the identity the phone
+      // trusts; it is kept, under a name no lookup matches.
+      (void)files::setAside(file.path, std::chrono::system_clock::now());
+    }
   }
 }
 
@@ -170,6 +195,11 @@ void FileKeychain::deleteCertificates(std::string_view label) {
   std::lock_guard lock(mutex_);
   std::error_code ec;
   fs::remove(folder_ / certificateName(label), ec);
+}
+
+std::optional<Bytes> FileKeychain::certificate(std::string_view label) {
+  std::lock_guard lock(mutex_);
+  return files::readFile(folder_ / certificateName(label));
 }
 
 std::optional<Bytes> FileKeychain::genericPassword(std::string_view service, std::string_view account) {

@@ -15,7 +15,8 @@ namespace orvane {
 //   key-<hex tag>-<id>.pem       a private key, PKCS#8 PEM; the id orders keys by creation
 //   cert-<hex label>.der         a certificate, DER; one per label
 //   password-<hex service>-<hex account>.bin   a generic password's data
-// Files that cannot be read or parsed are skipped. Never throws; thread-safe.
+// Files that cannot be read or parsed are skipped, and kept aside rather than deleted
+// when their item is replaced. Never throws; thread-safe.
 class FileKeychain final : public Keychain {
  public:
   explicit FileKeychain(std::filesystem::path folder);
@@ -23,6 +24,9 @@ class FileKeychain final : public Keychain {
   static expected<std::shared_ptr<FileKeychain>, std::string> atDefaultLocation();
 
   const std::filesystem::path& folder() const { return folder_; }
+  // At start: the folder and every item file are closed to the user again (0700 and
+  // 0600), and temporaries of interrupted writes are removed.
+  void tidy();
 
   std::optional<crypto::EcPrivateKey> findPrivateKey(const Bytes& tag) override;
   std::vector<crypto::EcPrivateKey> allPrivateKeys() override;
@@ -34,6 +38,7 @@ class FileKeychain final : public Keychain {
   bool containsCertificate(const Bytes& der) override;
   std::int32_t addCertificate(const Bytes& der, std::string_view label) override;
   void deleteCertificates(std::string_view label) override;
+  std::optional<Bytes> certificate(std::string_view label) override;
 
   std::optional<Bytes> genericPassword(std::string_view service, std::string_view account) override;
   std::int32_t setGenericPassword(std::string_view service, std::string_view account, const Bytes& data) override;

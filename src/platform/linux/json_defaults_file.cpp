@@ -114,21 +114,39 @@ struct JsonDefaultsFile::State {
 };
 
 void JsonDefaultsFile::State::load() {
+  files::removeLeftoverTemporaries(file);
+  std::error_code missing;
+  if (!fs::exists(file, missing)) return;
   std::optional<Bytes> content = files::readFile(file);
-  if (!content) return;
-  json root = json::parse(content->begin(), content->end(), nullptr, /*allow_exceptions=*/false);
+  json root = content ? json::parse(content->begin(), content->end(), nullptr, /*allow_exceptions=*/false)
+                      : json(json::value_t::discarded);
   if (!root.is_object()) {
-    log.error("defaults file " + file.string() + " is not a JSON object; starting empty");
+    // Kept for the user, never overwritten: it may hold what the program needs to be
+    // recognised by the paired phone, and a later version may still read it.
+    auto aside = files::setAside(file, std::chrono::system_clock::now());
+    log.error("settings file " + file.string() + " could not be read; " +
+              (aside ? "kept as " + aside->filename().string() : "not kept aside either: " + aside.error()) +
+              "; starting with empty settings");
     return;
   }
-  std::lock_guard lock(mutex);
-  for (const auto& [key, value] : root.items()) {
-    if (std::optional<DefaultsValue> decoded = decode(value)) {
-      values.insert_or_assign(key, std::move(*decoded));
-    } else {
-      log.error("defaults file: dropped the value of " + key + " (unknown shape)");
+  std::vector<std::string> dropped;
+  {
+    std::lock_guard lock(mutex);
+    for (const auto& [key, value] : root.items()) {
+      if (std::optional<DefaultsValue> decoded = decode(value)) {
+        values.insert_or_assign(key, std::move(*decoded));
+      } else {
+        dropped.push_back(key);
+      }
     }
   }
+  if (dropped.empty()) return;
+  // The next write would lose the values this version cannot read: a copy stays.
+  auto aside = files::setAside(file, std::chrono::system_clock::now(), /*keepOriginal=*/true);
+  std::string keys;
+  for (const auto& key : dropped) keys += (keys.empty() ? "" : ", ") + key;
+  log.error("settings file " + file.string() + ": values of unknown shape dropped (" + keys + "); " +
+            (aside ? "the file is kept as " + aside->filename().string() : "no copy could be kept: " + aside.error()));
 }
 
 void JsonDefaultsFile::State::writeIfDirty() {

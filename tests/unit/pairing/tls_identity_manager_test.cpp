@@ -55,6 +55,7 @@ class KeylessIdentityKeychain final : public Keychain {
     return inner.addCertificate(der, label);
   }
   void deleteCertificates(std::string_view label) override { inner.deleteCertificates(label); }
+  std::optional<Bytes> certificate(std::string_view label) override { return inner.certificate(label); }
   std::optional<Bytes> genericPassword(std::string_view s, std::string_view a) override {
     return inner.genericPassword(s, a);
   }
@@ -203,15 +204,48 @@ TEST_F(TLSIdentityManagerTest, LostKeyGivesANewKeyAndAWorkingIdentity) {
   EXPECT_EQ(keychain->allPrivateKeys().size(), 1u);
 }
 
-TEST_F(TLSIdentityManagerTest, UnusableStoredCertificateIsReplaced) {
-  MacIdentity first = loadOrCreate();
-  Bytes broken = first.certDER;
-  broken.push_back(0x00);  // trailing bytes: not one certificate
-  defaults->set(TLSIdentityManager::certDefaultsKey, broken);
+TEST_F(TLSIdentityManagerTest, LostStoredCertificateIsTakenBackFromTheKeychainOrElseReplaced) {
+  struct Row {
+    const char* name;
+    std::optional<Bytes> (*spoil)(const Bytes& der);  // what the settings hold instead; none: nothing
+    bool keychainKeepsCertificate;
+    bool sameIdentity;
+  };
+  const Row rows[] = {
+      {"settings lost, keychain has it", [](const Bytes&) -> std::optional<Bytes> { return std::nullopt; }, true, true},
+      {"trailing bytes, keychain has it",
+       [](const Bytes& der) -> std::optional<Bytes> {
+         Bytes broken = der;
+         broken.push_back(0x00);  // not one certificate
+         return broken;
+       },
+       true, true},
+      {"settings lost, keychain lost it too", [](const Bytes&) -> std::optional<Bytes> { return std::nullopt; }, false,
+       false},
+      {"trailing bytes, keychain lost it too",
+       [](const Bytes& der) -> std::optional<Bytes> {
+         Bytes broken = der;
+         broken.push_back(0x00);
+         return broken;
+       },
+       false, false},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    keychain = std::make_shared<MemoryKeychain>();
+    defaults = std::make_shared<MemoryUserDefaults>();
+    const MacIdentity first = loadOrCreate();
 
-  MacIdentity second = loadOrCreate();
-  EXPECT_NE(second.certDER, first.certDER);
-  EXPECT_EQ(defaults->data(TLSIdentityManager::certDefaultsKey), second.certDER);
+    // A new process whose settings no longer hold the certificate.
+    defaults = std::make_shared<MemoryUserDefaults>();
+    if (auto spoilt = row.spoil(first.certDER)) defaults->set(TLSIdentityManager::certDefaultsKey, *spoilt);
+    if (!row.keychainKeepsCertificate) keychain->deleteCertificates(TLSIdentityManager::certificateLabel);
+
+    const MacIdentity second = loadOrCreate();
+    EXPECT_EQ(second.certDER == first.certDER, row.sameIdentity);
+    EXPECT_EQ(second.fingerprintSHA256 == first.fingerprintSHA256, row.sameIdentity) << "the phone's pin";
+    EXPECT_EQ(defaults->data(TLSIdentityManager::certDefaultsKey), second.certDER) << "the settings hold it again";
+  }
 }
 
 TEST_F(TLSIdentityManagerTest, LegacyKeyIsFoundOnlyThroughAStoredPublicKeyOf65Bytes) {

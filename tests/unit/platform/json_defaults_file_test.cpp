@@ -108,7 +108,7 @@ TEST_F(JsonDefaultsFileTest, RemoveIsWrittenThrough) {
   EXPECT_EQ(reopened.string("b"), "2");
 }
 
-TEST_F(JsonDefaultsFileTest, CorruptFileLoadsEmptyAndIsReplacedOnlyByTheFirstWrite) {
+TEST_F(JsonDefaultsFileTest, AnUnreadableFileIsKeptAsideLoggedAndNeverOverwritten) {
   struct Row {
     const char* name;
     std::string text;
@@ -116,22 +116,51 @@ TEST_F(JsonDefaultsFileTest, CorruptFileLoadsEmptyAndIsReplacedOnlyByTheFirstWri
   const Row rows[] = {
       {"truncated", "{\"zel.installID\": \"AB"},
       {"not an object", "[1, 2, 3]"},
+      {"a bare string", "\"zel.installID\""},
       {"not UTF-8", "{\"k\": \"\xFF\"}"},
       {"empty", ""},
+      {"garbage", std::string("\x00\x01PK\x03\x04", 7)},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
+    std::filesystem::remove_all(file().parent_path());
     writeText(row.text);
-    auto defaults = openManual();
+    auto log = std::make_shared<RecordingLogSink>();
+    auto defaults = std::make_unique<JsonDefaultsFile>(file(), Logger(log, "defaults"), writer);
     EXPECT_FALSE(defaults->object("zel.installID").has_value());
-    writer->advance(1s);
-    EXPECT_EQ(fileText(), row.text);  // reading alone leaves it as it was
+    EXPECT_FALSE(onDisk()) << "the unreadable file is moved aside, not left to be replaced";
+
+    std::vector<std::filesystem::path> kept;
+    for (const auto& entry : std::filesystem::directory_iterator(file().parent_path())) {
+      if (entry.path().filename().string().starts_with("defaults.json.unreadable-")) kept.push_back(entry.path());
+    }
+    ASSERT_EQ(kept.size(), 1u);
+    const auto keptBytes = files::readFile(kept[0]);
+    ASSERT_TRUE(keptBytes);
+    EXPECT_EQ(std::string(keptBytes->begin(), keptBytes->end()), row.text) << "kept byte for byte";
+    ASSERT_EQ(log->entries().size(), 1u);
+    EXPECT_EQ(log->entries()[0].level, LogLevel::error);
+    EXPECT_NE(log->entries()[0].message.find(kept[0].filename().string()), std::string::npos)
+        << "the log says where the file was kept";
 
     defaults->set("zel.installID", std::string("NEW"));
     defaults->flush();
     EXPECT_EQ(JsonDefaultsFile(file()).string("zel.installID"), "NEW");
     EXPECT_EQ(modeOf(file()), 0600);
+    EXPECT_EQ(files::readFile(kept[0]), keptBytes) << "the kept file is left alone";
   }
+}
+
+TEST_F(JsonDefaultsFileTest, TemporariesOfAnInterruptedWriteAreRemovedAtOpen) {
+  writeText("{\"a\": 1}\n");
+  const auto leftover = file().parent_path() / ".defaults.json.tmp-0F1E2D3C";
+  std::ofstream(leftover) << "{\"a\": 2";
+  const auto unrelated = file().parent_path() / ".messages.json.tmp-AAAA";
+  std::ofstream(unrelated) << "x";
+  auto defaults = openManual();
+  EXPECT_EQ(defaults->integer("a"), 1);
+  EXPECT_FALSE(std::filesystem::exists(leftover));
+  EXPECT_TRUE(std::filesystem::exists(unrelated)) << "another file's writer may be at work";
 }
 
 TEST_F(JsonDefaultsFileTest, MembersOfUnknownShapeAreDroppedOthersKept) {

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 
 #include "base/codec.hpp"
 #include "base/crypto.hpp"
@@ -318,6 +319,28 @@ TEST(Forgetting, PhoneRequestWithoutDeviceIDMatchesOnlyWhenNothingIsPaired) {
   h.run();
   EXPECT_EQ(conn->lastSent()->body, (Body{{"reason", "unauthorised"}}));
   EXPECT_TRUE(h.inspect().paired);
+}
+
+}  // namespace
+}  // namespace orvane::testing
+
+namespace orvane::testing {
+namespace {
+
+TEST(PairingStorage, AnUnreadableRecordIsNamedInTheStateAndTheLogAndThePhoneIsRefused) {
+  ServerHarness h;
+  std::filesystem::create_directories(h.dir.path() / "Orvane");
+  std::ofstream(h.dir.path() / "Orvane" / "pairing.json") << "{\"deviceID\": \"pix";
+  h.start();
+  EXPECT_EQ(h.delegate->lastState(), LinkState::disconnected("Stored pairing could not be read \u2014 pair again"));
+  bool logged = false;
+  for (const auto& e : h.log->entries()) logged |= e.level == LogLevel::error && e.message.find("pairing.json") != std::string::npos;
+  EXPECT_TRUE(logged);
+  auto conn = h.connect();
+  conn->deliverEnvelope("authenticate", {{"device_id", kDeviceID}, {"phone_token", kPhoneToken}});
+  h.run();
+  ASSERT_TRUE(conn->lastSent());
+  EXPECT_EQ(conn->lastSent()->body, (Body{{"reason", "unknown_device"}})) << "the phone hears what it heard before";
 }
 
 }  // namespace
