@@ -24,6 +24,7 @@
 #include "../../bench/tls_client.hpp"
 #include "platform/linux/net/asio_serial_queue.hpp"
 #include "platform/linux/net/asio_transport.hpp"
+#include "platform/linux/net/socket_tuning.hpp"
 
 namespace orvane {
 namespace {
@@ -621,6 +622,30 @@ TEST(TcpConnection, ConnectsBoundAsAskedAndFailsOtherwise) {
     // Nothing may reach the row's mailboxes once they are gone.
     onQueue(queue, [&] { connection.reset(); });
     drain(queue);
+  }
+}
+
+}  // namespace
+}  // namespace orvane
+
+namespace orvane {
+namespace {
+
+// Frames leave at once on every connection: no waiting for the peer's acknowledgement.
+TEST(SocketTuning, ConnectionsSendFramesWithoutNagleDelay) {
+  asio::io_context io;
+  asio::ip::tcp::acceptor acceptor(io, asio::ip::tcp::endpoint(asio::ip::make_address("127.0.0.1"), 0));
+  asio::ip::tcp::socket client(io), served(io);
+  client.connect(acceptor.local_endpoint());
+  acceptor.accept(served);
+  for (auto* socket : {&client, &served}) {
+    asio::ip::tcp::no_delay before;
+    socket->get_option(before);
+    EXPECT_FALSE(before.value()) << "the system default, so the check below means something";
+    sendFramesAtOnce(*socket);
+    asio::ip::tcp::no_delay after;
+    socket->get_option(after);
+    EXPECT_TRUE(after.value());
   }
 }
 

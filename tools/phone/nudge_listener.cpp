@@ -1,5 +1,6 @@
 #include "nudge_listener.hpp"
 
+
 #include <array>
 #include <chrono>
 
@@ -10,6 +11,7 @@
 
 #include "event_line.hpp"
 #include "exit_status.hpp"
+#include "platform/linux/net/socket_tuning.hpp"
 
 namespace orvane::phone {
 
@@ -123,6 +125,7 @@ void NudgeListener::acceptNext() {
     if (ec) {
       printNote("accepting a nudge connection failed: " + ec.message());
     } else {
+      sendFramesAtOnce(socket);
       std::weak_ptr<NudgeListener> weak = self;
       std::make_shared<LineReader>(std::move(socket), [weak](const std::string& line, bool complete, const std::string& from) {
         if (auto listener = weak.lock()) listener->report(line, complete, from);

@@ -3,6 +3,7 @@
 #include <openssl/ssl.h>
 
 #include <asio/connect.hpp>
+
 #include <asio/ssl/error.hpp>
 #include <asio/write.hpp>
 
@@ -10,6 +11,7 @@
 #include "event_line.hpp"
 #include "exit_status.hpp"
 #include "session_command.hpp"
+#include "platform/linux/net/socket_tuning.hpp"
 
 namespace orvane::phone {
 
@@ -57,6 +59,7 @@ void PhoneSession::connectTo(const asio::ip::tcp::resolver::results_type& addres
       self->end(ExitStatus::failure);
       return;
     }
+    sendFramesAtOnce(self->stream_.next_layer());
     self->stream_.async_handshake(asio::ssl::stream_base::client,
                                   [self](const asio::error_code& ec) { self->onHandshake(ec); });
   });

@@ -1,5 +1,7 @@
 #include "platform/linux/net/asio_tcp_connection.hpp"
 
+#include "platform/linux/net/socket_tuning.hpp"
+
 namespace orvane {
 
 std::shared_ptr<AsioTcpConnection> AsioTcpConnection::make(asio::io_context& context, std::string host,
@@ -21,6 +23,7 @@ void AsioTcpConnection::start() {
     if (ec) return finish(ConnectionState::failed, "Not a numeric address: " + host_);
     stream_.open(remote.is_v4() ? asio::ip::tcp::v4() : asio::ip::tcp::v6(), ec);
     if (ec) return finish(ConnectionState::failed, ec.message());
+    sendFramesAtOnce(stream_);
     if (bindLocal_ && !bindLocal_->empty()) {
       const asio::ip::address local = asio::ip::make_address(*bindLocal_, ec);
       if (ec) return finish(ConnectionState::failed, "Not a numeric address: " + *bindLocal_);

@@ -10,6 +10,7 @@
 #include <asio/steady_timer.hpp>
 
 #include "platform/linux/net/asio_tls_connection.hpp"
+#include "platform/linux/net/socket_tuning.hpp"
 
 namespace orvane {
 
@@ -122,6 +123,7 @@ class AsioTlsListener::Acceptor : public std::enable_shared_from_this<Acceptor> 
     acceptor_.async_accept([this, self = shared_from_this()](const asio::error_code& ec, tcp::socket socket) {
       if (phase_ != Phase::listening) return;  // closed meanwhile; the socket closes with it
       if (ec) return onAcceptError(ec);
+      sendFramesAtOnce(socket);
       auto connection = AsioTlsConnection::make(std::move(socket), settings_.credentials, settings_.handshakeTimeout);
       // Without a handler, or without a TLS session, the connection is dropped (closed).
       if (connection && connectionHandler_) {
