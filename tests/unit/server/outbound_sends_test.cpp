@@ -11,6 +11,15 @@ namespace {
 Bytes bytes(std::size_t n, std::uint8_t fill) { return Bytes(n, fill); }
 std::string b64(const Bytes& b) { return codec::base64Encode(b); }
 
+// A paired phone that has authenticated; what the server sent so far is forgotten.
+std::shared_ptr<FakeConnection> pairedPhoneWithNothingSent(ServerHarness& h) {
+  h.storePairedDevice();
+  h.start();
+  auto phone = h.authenticatedConnection();
+  phone->clearSent();
+  return phone;
+}
+
 struct MediaCase {
   const char* name;
   std::optional<std::string> app, title, artist, album;
@@ -45,10 +54,7 @@ TEST(OutboundSends, MacMediaFollowsTheArtworkRulesAndFallsBackToGone) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     ServerHarness h;
-    h.storePairedDevice();
-    h.start();
-    auto phone = h.authenticatedConnection();
-    phone->clearSent();
+    auto phone = pairedPhoneWithNothingSent(h);
     h.server->sendMacMedia(c.app, c.title, c.artist, c.album, c.playing, c.artwork);
     h.run();
     ASSERT_EQ(phone->sentEnvelopes().size(), 1u);
@@ -81,10 +87,7 @@ TEST(OutboundSends, CommandsDismissalsAndRepliesGoToTheSessionAsGiven) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     ServerHarness h;
-    h.storePairedDevice();
-    h.start();
-    auto phone = h.authenticatedConnection();
-    phone->clearSent();
+    auto phone = pairedPhoneWithNothingSent(h);
     c.send(*h.server);
     h.run();
     if (!c.expected) {
