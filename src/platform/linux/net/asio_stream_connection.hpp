@@ -52,7 +52,9 @@ class AsioStreamConnection : public Connection, public std::enable_shared_from_t
         return;
       }
       receiving_ = true;
-      readBuffer_.resize(std::max<std::size_t>(maximumLength, 1));
+      // A TLS record carries at most 16 KiB, so one read never yields more: a larger
+      // buffer would only cost every open connection memory it never uses.
+      readBuffer_.resize(std::clamp<std::size_t>(maximumLength, 1, maxChunk));
       stream_.async_read_some(asio::buffer(readBuffer_), [this, self = this->shared_from_this(),
                                                           handler = std::move(handler)](const asio::error_code& ec,
                                                                                         std::size_t count) {
@@ -194,6 +196,7 @@ class AsioStreamConnection : public Connection, public std::enable_shared_from_t
   StateHandler stateHandler_;
   bool stateDone_ = false;
   bool receiving_ = false;
+  static constexpr std::size_t maxChunk = 16 * 1024;
   std::vector<std::uint8_t> readBuffer_;
   std::deque<Outgoing> outbox_;
   mutable std::mutex endpointsMutex_;
