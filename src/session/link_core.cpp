@@ -116,7 +116,9 @@ void LinkCore::makeRoomForUnauthenticated() {
     for (const auto& [id, peer] : peers_) {
       if (peer->authed || peer->closed) continue;
       ++waiting;
-      const bool held = std::any_of(modules_.begin(), modules_.end(), [id](LinkModule* m) { return m->holdsPeer(id); });
+      const PeerID peerID = id;  // clang 14 (the fuzz build) cannot capture a structured binding
+      const bool held =
+          std::any_of(modules_.begin(), modules_.end(), [peerID](LinkModule* m) { return m->holdsPeer(peerID); });
       if (!held && (!oldest || peer->arrival < oldest->arrival)) oldest = peer.get();
     }
     if (waiting <= maxUnauthenticated || !oldest) return;
