@@ -1,5 +1,5 @@
 # Orvane — top-level commands. Every target installs missing system packages first.
-.PHONY: deps build run test test-asan bench fuzz clean
+.PHONY: deps build run test test-asan test-tsan bench fuzz clean
 
 PRESET ?= default
 BUILD_DIR := build
@@ -24,6 +24,10 @@ test-asan: deps
 	@cmake --build --preset asan
 	@ctest --preset asan
 
+# Integration and end-to-end tests under ThreadSanitizer (also part of `make test`).
+test-tsan: deps
+	@scripts/test-tsan.sh
+
 bench: deps
 	@cmake --preset release >/dev/null
 	@cmake --build --preset release
@@ -33,4 +37,4 @@ fuzz: deps
 	@scripts/fuzz.sh
 
 clean:
-	rm -rf build build-asan build-release build-fuzz
+	rm -rf build build-asan build-release build-fuzz build-tsan

@@ -7,6 +7,7 @@ packages=(
   # toolchain
   build-essential cmake ninja-build ccache pkg-config
   clang-14 libclang-rt-14-dev
+  libtsan2  # ThreadSanitizer runtime of g++, for the tsan preset
   # libraries
   libasio-dev libssl-dev nlohmann-json3-dev libicu-dev libqrencode-dev
   libavahi-client-dev qt6-base-dev

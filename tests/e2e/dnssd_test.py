@@ -22,7 +22,7 @@ import harness  # noqa: E402  (after the re-exec on purpose)
 from harness import check, check_equal  # noqa: E402
 
 SERVICE_TYPE = "_orvane._tcp"
-DEADLINE = 20.0
+DEADLINE = 20.0 * harness.TIME_SCALE
 
 
 def browse():

@@ -12,6 +12,7 @@ import atexit
 import json
 import os
 import queue
+import re
 import shutil
 import signal
 import subprocess
@@ -24,10 +25,19 @@ import traceback
 COMPUTER_PORT = 17431
 NUDGE_PORT = 17432
 
+# Every deadline below is stretched by this whole-number factor, which CTest sets for
+# builds whose programs run several times slower (the ThreadSanitizer build); 1 when run
+# by hand or from the ordinary build.
+TIME_SCALE = max(1, int(os.environ.get("ORVANE_TEST_TIME_SCALE") or 1))
+
 # Generous: the machine that runs these is shared and may be slow, and a deadline only
 # costs time when something is already wrong.
-DEFAULT_WAIT = 20.0
-PHONE_TIMEOUT = 60  # orvane-phone --timeout: no phone outlives a hung test
+DEFAULT_WAIT = 20.0 * TIME_SCALE
+PHONE_TIMEOUT = 60 * TIME_SCALE  # orvane-phone --timeout: no phone outlives a hung test
+
+# The first line of a report from a sanitizer built into the programs; a process that
+# printed one failed even when the case saw every event it waited for.
+SANITIZER_REPORT = re.compile(r"^(WARNING|ERROR): ThreadSanitizer: ")
 
 BIN_DIR = None
 _live = []  # every process started and not yet reaped, for the emergency stop
@@ -121,6 +131,20 @@ class Process:
         with self._lock:
             return "\n".join(self._stderr)
 
+    def sanitizer_report(self, max_lines=120):
+        """The first sanitizer report on standard error, up to its SUMMARY line, or None."""
+        with self._lock:
+            lines = list(self._stderr)
+        for start, line in enumerate(lines):
+            if SANITIZER_REPORT.match(line):
+                report = []
+                for line in lines[start:start + max_lines]:
+                    report.append(line)
+                    if line.startswith("SUMMARY: "):
+                        break
+                return "\n".join(report)
+        return None
+
     def _context(self):
         with self._lock:
             recent = self.history[-15:]
@@ -212,6 +236,8 @@ class Process:
             self._proc.wait(10)
         except subprocess.TimeoutExpired:
             pass
+        for reader in self._readers:
+            reader.join(5)  # everything the process wrote is kept before the pipes close
         for stream in (self._proc.stdin, self._proc.stdout, self._proc.stderr):
             try:
                 stream.close()
@@ -298,6 +324,17 @@ class Sandbox:
             proc.kill()
         shutil.rmtree(self.root, ignore_errors=True)
 
+    def sanitizer_reports(self):
+        """Every sanitizer report of the processes started here, as one text; empty
+        when there is none. Complete only after close()."""
+        found = []
+        for proc in self.processes:
+            report = proc.sanitizer_report()
+            if report:
+                indented = "\n".join("    " + line for line in report.splitlines())
+                found.append(f"  {proc.name} {' '.join(proc.argv[1:])}:\n{indented}")
+        return "\n".join(found)
+
 
 # -- common steps --
 
@@ -345,18 +382,23 @@ def run(cases):
     for case in chosen:
         box = Sandbox(case.__name__)
         started = time.monotonic()
+        problem = None
         try:
             case(box)
         except Failure as e:
-            failed += 1
-            print(f"FAIL {case.__name__}: {e}", flush=True)
+            problem = str(e)
         except Exception:  # a bug in the test itself counts as a failure too
+            problem = f"unexpected error\n{traceback.format_exc()}"
+        finally:
+            box.close()
+        reports = box.sanitizer_reports()
+        if reports:
+            problem = (problem + "\n" if problem else "") + f"sanitizer report:\n{reports}"
+        if problem:
             failed += 1
-            print(f"FAIL {case.__name__}: unexpected error\n{traceback.format_exc()}", flush=True)
+            print(f"FAIL {case.__name__}: {problem}", flush=True)
         else:
             passed += 1
             print(f"PASS {case.__name__} ({time.monotonic() - started:.1f} s)", flush=True)
-        finally:
-            box.close()
     print(f"{passed} passed, {failed} failed", flush=True)
     sys.exit(1 if failed or not chosen else 0)

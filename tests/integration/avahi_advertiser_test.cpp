@@ -23,6 +23,7 @@
 
 #include "platform/linux/avahi_advertiser.hpp"
 #include "temp_dir.hpp"
+#include "time_scale.hpp"
 
 namespace orvane {
 namespace {
@@ -34,7 +35,7 @@ constexpr const char* kType = "_orvane._tcp";
 constexpr const char* kDaemonAbsent =
     "DNS-SD unavailable: avahi-daemon is not running; listening without advertisement";
 // Generous: mDNS announcements take about a second; only a fault takes this long.
-constexpr auto kPatience = 20s;
+const auto kPatience = scaledForBuild(20s);
 // advertise() only hands the wish over; this is far more than that can take.
 constexpr auto kPromptly = 250ms;
 

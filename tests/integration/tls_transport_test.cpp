@@ -25,6 +25,7 @@
 #include "platform/linux/net/asio_serial_queue.hpp"
 #include "platform/linux/net/asio_transport.hpp"
 #include "platform/linux/net/socket_tuning.hpp"
+#include "time_scale.hpp"
 
 namespace orvane {
 namespace {
@@ -35,7 +36,7 @@ using bench::TlsClientOptions;
 
 constexpr std::uint16_t kPort = 17431;
 // Generous: only a broken transport makes a test wait this long.
-constexpr auto kPatience = 5s;
+const auto kPatience = scaledForBuild(5s);
 
 // Items handed from the server queue to the test thread.
 template <class T>
@@ -405,7 +406,8 @@ TEST(TlsTransport, CancelClosesAtOnceAndReportsCancelledOnceAfterwards) {
 }
 
 TEST(TlsTransport, HandshakeThatNeverFinishesFailsAndIsClosed) {
-  TestServer server({.transport = {.handshakeTimeout = 200ms}});
+  // Long enough for the first client's handshake to finish even in a slow build.
+  TestServer server({.transport = {.handshakeTimeout = scaledForBuild(200ms)}});
   ASSERT_TRUE(server.listen());
   auto finished = TlsClient::connect("127.0.0.1", kPort);
   ASSERT_TRUE(finished) << finished.error();
@@ -543,7 +545,7 @@ class LineListener {
     if (::poll(&waiting, 1, static_cast<int>(std::chrono::milliseconds(kPatience).count())) != 1) return std::nullopt;
     const int client = ::accept(fd_, nullptr, nullptr);
     if (client < 0) return std::nullopt;
-    const timeval timeout{5, 0};
+    const timeval timeout{static_cast<time_t>(std::chrono::seconds(kPatience).count()), 0};
     ::setsockopt(client, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
     std::string line;
     char byte = 0;

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QTimer>
@@ -191,19 +193,29 @@ TEST_F(QtMainQueueTest, TasksPostedFromAnotherThreadRunOnTheQtThreadInOrder) {
   EXPECT_EQ(threads, std::vector<std::thread::id>(expected.size(), qtThread));
 }
 
-// The queue object is a handle on the application's loop: its tasks do not need it
-// to outlive them.
-TEST_F(QtMainQueueTest, DelayedTaskRunsWhenTheQueueObjectIsGoneFirst) {
+TEST_F(QtMainQueueTest, ATaskThatThrowsDoesNotEndTheLoop) {
+  QtMainQueue queue;
+  queue.post([] { throw std::runtime_error("broken task"); });
+  queue.post([this] {
+    ran_.push_back("after");
+    quit();
+  });
+  ASSERT_TRUE(runLoop());
+  EXPECT_EQ(ran_, std::vector<std::string>{"after"});
+}
+
+// Like the other queues, one that is gone discards what still waits: nothing runs
+// later against a queue that no longer exists, and nothing is touched after it.
+TEST_F(QtMainQueueTest, TasksOfAQueueThatIsGoneAreDiscardedSafely) {
   bool ran = false;
   {
     QtMainQueue shortLived;
-    shortLived.postAfter(5ms, [&] {
-      ran = true;
-      quit();
-    });
+    shortLived.post([&] { ran = true; });
+    shortLived.postAfter(5ms, [&] { ran = true; });
   }
+  QTimer::singleShot(50ms, &loop_, [this] { quit(); });
   ASSERT_TRUE(runLoop());
-  EXPECT_TRUE(ran);
+  EXPECT_FALSE(ran);
 }
 
 }  // namespace
