@@ -83,7 +83,10 @@ expected<void, std::string> writeFileAtomically(const fs::path& path, const Byte
     ::unlink(temp.c_str());
     return unexpected(failure("rename", path, error));
   }
-  if (const int error = syncFolder(folder); error != 0) return unexpected(failure("fsync", folder, error));
+  // The new content is in place from here on: a folder that cannot be flushed (some
+  // file systems refuse fsync on a folder) only weakens the guarantee against a power
+  // cut, and reporting the write as failed would make callers act on an untrue state.
+  (void)syncFolder(folder);
   return {};
 }
 
@@ -131,13 +134,13 @@ expected<void, std::string> ensureDirectory(const fs::path& dir, mode_t mode) {
   return {};
 }
 
-expected<fs::path, std::string> setAside(const fs::path& path, WallTime now, bool keepOriginal) {
+expected<fs::path, std::string> setAside(const fs::path& path, WallTime now, bool keepOriginal, std::string_view why) {
   const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
   std::tm utc{};
   ::gmtime_r(&seconds, &utc);
   char stamp[32];
   std::strftime(stamp, sizeof stamp, "%Y%m%dT%H%M%SZ", &utc);
-  const std::string base = path.filename().string() + ".unreadable-" + stamp;
+  const std::string base = path.filename().string() + "." + std::string(why) + "-" + stamp;
   for (int n = 1; n < 100; ++n) {
     const fs::path aside = folderOf(path) / (n == 1 ? base : base + "-" + std::to_string(n));
     // link (+ unlink) instead of rename: link never replaces a file kept earlier, and

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <sys/types.h>
 
 #include "base/bytes.hpp"
@@ -32,13 +33,13 @@ std::optional<Bytes> readFile(const std::filesystem::path& path);
 // not a folder, or a folder cannot be made.
 expected<void, std::string> ensureDirectory(const std::filesystem::path& dir, mode_t mode = 0700);
 
-// Keeps a file this program cannot read beside where it was, renamed to
-// "<name>.unreadable-<UTC time>" ("-2", "-3"… added when that name is taken), so that
-// nothing the user had is overwritten or lost. Gives the new path. With
-// `keepOriginal` the file also stays where it is (until an atomic write replaces it),
-// for a file that was only partly readable.
+// Keeps a file beside where it was, renamed to "<name>.<why>-<UTC time>" ("-2", "-3"…
+// added when that name is taken): a file this program cannot read ("unreadable"), or
+// one it replaces ("replaced"), so that nothing the user had is overwritten or lost.
+// Gives the new path. With `keepOriginal` the file also stays where it is (until an
+// atomic write replaces it), for a file that was only partly readable.
 expected<std::filesystem::path, std::string> setAside(const std::filesystem::path& path, WallTime now,
-                                                      bool keepOriginal = false);
+                                                      bool keepOriginal = false, std::string_view why = "unreadable");
 
 // Removes the temporaries that interrupted atomic writes of `path` left in its
 // folder; gives how many were removed. Call it before any writer of `path` starts.

@@ -114,7 +114,8 @@ std::optional<int> HeadlessApp::start() {
 
 void HeadlessApp::handleCommand(const std::string& raw) {
   const std::string line = text::trim(raw);
-  if (line.empty() || !server_) return;
+  // After quit the server is shutting down: a restart now would outlive its queue.
+  if (line.empty() || !server_ || quitting_) return;
   const auto space = line.find(' ');
   const std::string command = line.substr(0, space);
   const std::string argument = space == std::string::npos ? "" : text::trim(line.substr(space + 1));

@@ -72,10 +72,15 @@ PairingStore::Loaded PairingStore::loadChecked(WallTime now) {
   migrateFromKeychainOnce();
   const auto url = fileURL();
   if (!url) return {};
-  std::error_code missing;
-  if (!fs::exists(*url, missing)) return {};
+  std::error_code statError;
+  const bool present = fs::exists(*url, statError);
+  if (statError) return {std::nullopt, "pairing.json could not be looked at: " + statError.message()};
+  if (!present) return {};
   const auto bytes = files::readFile(*url);
-  auto device = bytes ? PairedDevice::fromJSON(*bytes) : std::nullopt;
+  // A read that fails (no permission, an I/O error) may pass: the file stays for the
+  // next start. Only content that was read and makes no record is set aside.
+  if (!bytes) return {std::nullopt, "pairing.json could not be read; left in place"};
+  auto device = PairedDevice::fromJSON(*bytes);
   if (!device) {
     // Never overwritten by the next pairing: the user (or a later version) may still
     // make something of it.

@@ -182,7 +182,9 @@ expected<MacIdentity, IdentityError> TLSIdentityManager::loadOrCreate() {
 
   std::optional<TlsIdentityMaterial> material = identityFor(*der);
   if (!material) return unexpected(IdentityError::keychain(keychainAuthFailed, "SecIdentityCreateWithCertificate"));
-  return remember(*der, std::move(*material));
+  MacIdentity made = remember(*der, std::move(*material));
+  made.created = true;
+  return made;
 }
 
 std::optional<MacIdentity> TLSIdentityManager::recoverFromKeychain() {

@@ -6,6 +6,8 @@ namespace orvane {
 
 expected<std::shared_ptr<PairingServer>, std::string> PairingServer::create(PairingServerServices services) {
   std::shared_ptr<PairingServer> server(new PairingServer(std::move(services)));
+  // The link's callbacks reach into the modules, which are members of the server.
+  server->link_->setOwner(server);
   if (auto registered = server->registerModules(); !registered) return unexpected(registered.error());
   return server;
 }
@@ -79,6 +81,10 @@ void PairingServer::startOnQueue() {
   pairing_.setIdentity(*identity_);
 
   const bool pairingReadable = pairing_.loadPaired();
+  if (identity_->created && pairing_.paired()) {
+    // The phone pins the old certificate: it can no longer reconnect.
+    log_.error("a new TLS identity was made while a phone is paired; it must pair again");
+  }
   nudge_.loadAddresses();
   // The hub hears of the paired phone before anything else of this start.
   pairing_.announcePaired();

@@ -33,8 +33,10 @@ void ReconnectNudge::request(const std::optional<PairedDevice>& paired) {
 void ReconnectNudge::attempt(const std::string& host, const std::string& line, std::optional<std::string> bindLocal,
                              bool canRetry) {
   if (bindLocal && bindLocal->empty()) bindLocal.reset();
-  client_->send(host, NudgeProtocol::port, line, bindLocal, [this, host, line, bindLocal, canRetry](bool delivered) {
-    if (delivered) return;  // the phone is expected to connect back
+  client_->send(host, NudgeProtocol::port, line, bindLocal,
+                [this, owner = link_.ownerToken(), host, line, bindLocal, canRetry](bool delivered) {
+    const auto held = owner.lock();
+    if (!held || delivered) return;  // gone; or the phone is expected to connect back
     // The remembered local address may belong to a network this computer left: one
     // more try from whatever address the system picks.
     if (canRetry && bindLocal) {

@@ -76,8 +76,9 @@ void LinkCore::accept(std::shared_ptr<Connection> conn) {
   std::weak_ptr<Connection> weakConn = conn;
   conn->setStateHandler([weak, weakConn, peerID](ConnectionState state, const std::string&) {
     auto self = weak.lock();
+    auto held = self ? self->hold() : nullptr;
     auto c = weakConn.lock();
-    if (self && c) self->onConnectionState(peerID, c, state);
+    if (held && c) self->onConnectionState(peerID, c, state);
   });
   // Connections accepted but not yet ready are kept alive by the transport until
   // their handshake ends (or times out).
@@ -132,7 +133,9 @@ void LinkCore::receiveNext(PeerID peerID) {
   if (!peer) return;
   std::weak_ptr<LinkCore> weak = weak_from_this();
   peer->conn->receive(maxReceive, [weak, peerID](Bytes data, bool isComplete, std::optional<std::string> error) {
-    if (auto self = weak.lock()) self->onReceived(peerID, std::move(data), isComplete, std::move(error));
+    auto self = weak.lock();
+    auto held = self ? self->hold() : nullptr;
+    if (held) self->onReceived(peerID, std::move(data), isComplete, std::move(error));
   });
 }
 
@@ -156,7 +159,7 @@ void LinkCore::onReceived(PeerID peerID, Bytes data, bool isComplete, std::optio
       if (!frame->has_value()) break;
       // A connection closing after a final reply stays until that send completes, and
       // its later frames are still routed.
-      if (peers_.contains(peerID)) {
+      if (peers_.contains(peerID) && !peer->refused) {
         auto envelope = Envelope::parse(**frame);
         if (envelope) {
           dispatch(*envelope, *peer, peerID);
@@ -225,7 +228,8 @@ void LinkCore::sendAndClose(Peer& peer, std::string type, Body body) {
   std::weak_ptr<Connection> weakConn = peer.conn;
   handOver(peer, std::move(*frame), [weak, weakConn, peerID](std::optional<std::string>) {
     auto self = weak.lock();
-    if (!self) return;
+    auto held = self ? self->hold() : nullptr;
+    if (!held) return;
     auto it = self->peers_.find(peerID);
     if (it == self->peers_.end() || it->second->conn != weakConn.lock()) return;
     self->retire(peerID, RetireCause::lost);
@@ -249,17 +253,22 @@ void LinkCore::handOver(Peer& peer, Bytes frame, Connection::SendCompletion then
   closePeer(peer);
   std::weak_ptr<LinkCore> weak = weak_from_this();
   services_.queue->post([weak, peerID] {
-    if (auto self = weak.lock()) self->retire(peerID, RetireCause::lost);
+    auto self = weak.lock();
+    auto held = self ? self->hold() : nullptr;
+    if (held) self->retire(peerID, RetireCause::lost);
   });
 }
 
 void LinkCore::refuse(Peer& peer, std::string_view code) { sendAndClose(peer, "error", {{"reason", std::string(code)}}); }
 
 void LinkCore::sendAndCloseAfter(Duration delay, PeerID peerID, std::string type, Body body) {
+  // Decided now: whatever the connection sends meanwhile must not change the answer.
+  if (Peer* peer = livePeer(peerID)) peer->refused = true;
   std::weak_ptr<LinkCore> weak = weak_from_this();
   services_.queue->postAfter(delay, [weak, peerID, type = std::move(type), body = std::move(body)]() mutable {
     auto self = weak.lock();
-    if (!self) return;
+    auto held = self ? self->hold() : nullptr;
+    if (!held) return;
     if (Peer* peer = self->livePeer(peerID)) self->sendAndClose(*peer, std::move(type), std::move(body));
   });
 }
@@ -275,7 +284,11 @@ std::optional<std::string> LinkCore::sendTracked(std::string type, Body body, Ac
   if (!peer) return std::nullopt;
   Envelope envelope = Envelope::make(std::move(type), std::move(body));
   if (!sendEnvelope(*peer, envelope)) return std::nullopt;
-  acks_->track(envelope.id, socketGen_, std::move(onOutcome));
+  // The outcome may come from a time-out: it runs only while the owner is there.
+  acks_->track(envelope.id, socketGen_,
+               [owner = ownerToken(), onOutcome = std::move(onOutcome)](const std::string& id, AckOutcome outcome) {
+                 if (auto held = owner.lock()) onOutcome(id, outcome);
+               });
   return envelope.id;
 }
 
@@ -376,7 +389,8 @@ void LinkCore::scheduleTick(SteadyTime due) {
   std::weak_ptr<LinkCore> weak = weak_from_this();
   tick_ = services_.queue->postAfter(delay, [weak] {
     auto self = weak.lock();
-    if (!self) return;
+    auto held = self ? self->hold() : nullptr;
+    if (!held) return;
     self->scheduleTick(self->nextTickDue_ + tickPeriod);
     self->onTick();
   });

@@ -68,6 +68,15 @@ class LinkCore : public std::enable_shared_from_this<LinkCore> {
   // hooks are called in the order the modules were added.
   expected<void, std::string> addModule(LinkModule& module);
   void setObserver(std::weak_ptr<LinkObserver> observer) { observer_.set(std::move(observer)); }
+  // The object that owns the modules. Every callback of the link holds it while it
+  // runs, so that no module goes away under a callback; once it is gone, callbacks do
+  // nothing. Without an owner the link holds only itself.
+  void setOwner(std::weak_ptr<void> owner) {
+    owner_ = std::move(owner);
+    hasOwner_ = true;
+  }
+  // For the modules' own callbacks: lock it, and do nothing when it is gone.
+  std::weak_ptr<void> ownerToken() { return hasOwner_ ? owner_ : std::weak_ptr<void>(weak_from_this()); }
 
   // Lifecycle.
   bool isRunning() const { return running_; }
@@ -97,7 +106,8 @@ class LinkCore : public std::enable_shared_from_this<LinkCore> {
   void sendAndClose(Peer& peer, std::string type, Body body = {});
   // `error` {"reason": code}, then close.
   void refuse(Peer& peer, std::string_view code);
-  // As `sendAndClose`, after `delay`, if the connection is still there then.
+  // As `sendAndClose`, after `delay`, if the connection is still there then; its
+  // frames are no longer routed meanwhile.
   void sendAndCloseAfter(Duration delay, PeerID peerID, std::string type, Body body);
   // To the authenticated session; dropped without a report when there is none.
   bool sendToSession(std::string type, Body body = {});
@@ -139,6 +149,8 @@ class LinkCore : public std::enable_shared_from_this<LinkCore> {
 
  private:
   explicit LinkCore(LinkCoreServices services);
+  // What a callback holds while it runs; none when the owner is gone.
+  std::shared_ptr<void> hold() { return ownerToken().lock(); }
   expected<void, std::string> registerSessionRoutes();
 
   void onConnectionState(PeerID peerID, const std::shared_ptr<Connection>& conn, ConnectionState state);
@@ -166,6 +178,8 @@ class LinkCore : public std::enable_shared_from_this<LinkCore> {
   SteadyTime nextTickDue_{};
   bool running_ = false;
   std::uint64_t arrivals_ = 0;
+  std::weak_ptr<void> owner_;
+  bool hasOwner_ = false;
 };
 
 }  // namespace orvane

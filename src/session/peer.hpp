@@ -23,6 +23,7 @@ struct Peer {
   SteadyTime lastRx;                   // last non-empty chunk received
   SteadyTime lastTx;                   // last frame handed to the connection
   bool closed = false;                 // nothing is sent or received once set
+  bool refused = false;                // its final refusal waits to be sent: nothing more is routed
   std::uint64_t arrival;               // order in which connections became ready
   std::size_t queuedBytes = 0;         // handed to the connection, not yet written
 };

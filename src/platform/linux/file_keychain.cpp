@@ -149,14 +149,11 @@ void FileKeychain::deletePrivateKeys(const Bytes& tag) {
   std::string hexTag = codec::hexEncode(tag);
   for (const KeyFile& file : keyFiles()) {
     if (file.hexTag != hexTag) continue;
-    if (readKey(file.path)) {
-      std::error_code ec;
-      fs::remove(file.path, ec);
-    } else {
-      // A key that cannot be read now may be the only copy of the identity the phone
-      // trusts; it is kept, under a name no lookup matches.
-      (void)files::setAside(file.path, std::chrono::system_clock::now());
-    }
+    // Keys go only when a new identity replaces them. A key that cannot be read now,
+    // or one whose certificate was lost, may be the only copy of the identity a phone
+    // trusts: it is kept, under a name no lookup matches.
+    (void)files::setAside(file.path, std::chrono::system_clock::now(), false,
+                          readKey(file.path) ? "replaced" : "unreadable");
   }
 }
 
@@ -193,8 +190,11 @@ std::int32_t FileKeychain::addCertificate(const Bytes& der, std::string_view lab
 
 void FileKeychain::deleteCertificates(std::string_view label) {
   std::lock_guard lock(mutex_);
-  std::error_code ec;
-  fs::remove(folder_ / certificateName(label), ec);
+  // With the key kept aside, the certificate a phone pins is what restores an
+  // identity by hand: it is kept too.
+  const fs::path path = folder_ / certificateName(label);
+  std::error_code missing;
+  if (fs::exists(path, missing)) (void)files::setAside(path, std::chrono::system_clock::now(), false, "replaced");
 }
 
 std::optional<Bytes> FileKeychain::certificate(std::string_view label) {

@@ -150,6 +150,16 @@ TEST(StoredStateDamage, EachDamagedFileIsKeptAsideAndTheRestCarriesOn) {
       const auto kept = keptAside(home.keychainFolder(), keys[0].filename().string());
       ASSERT_EQ(kept.size(), 1u) << "the unreadable key is kept";
       EXPECT_EQ(contentOf(kept[0]), damage.bytes);
+      EXPECT_TRUE(second.identity->created);
+      // The certificate the phone pinned is kept beside it, so the pair could be put back.
+      bool certificateKept = false;
+      for (const auto& entry : fs::directory_iterator(home.keychainFolder())) {
+        const std::string name = entry.path().filename().string();
+        if (name.starts_with("cert-") && name.find(".replaced-") != std::string::npos) {
+          certificateKept = contentOf(entry.path()) == std::string(first.identity->certDER.begin(), first.identity->certDER.end());
+        }
+      }
+      EXPECT_TRUE(certificateKept);
     }
   }
 }

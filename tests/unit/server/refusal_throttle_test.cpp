@@ -51,6 +51,25 @@ TEST(RefusalThrottle, MoreThanFiveRefusalsAMinuteFromOneAddressAreAnsweredLater)
   EXPECT_TRUE(answeredAtOnce(h, "192.168.1.66")) << "a minute later the count starts again";
 }
 
+TEST(RefusalThrottle, NothingAConnectionSendsWhileItsRefusalWaitsIsRouted) {
+  ServerHarness h;
+  h.storePairedDevice();
+  h.start();
+  for (int i = 0; i < 5; ++i) ASSERT_TRUE(answeredAtOnce(h, "192.168.1.66"));
+  auto conn = h.transport->connect();
+  conn->remote = Endpoint{"192.168.1.66", 40002};
+  conn->deliverEnvelope("authenticate", {{"device_id", "guess"}, {"phone_token", kPhoneToken}}, "A1");
+  h.run();
+  conn->deliverEnvelope("authenticate", {{"device_id", kDeviceID}, {"phone_token", kPhoneToken}}, "A2");
+  h.run();
+  EXPECT_TRUE(conn->sentEnvelopes().empty());
+  EXPECT_FALSE(h.inspect().authedPeerID) << "a refused connection cannot turn into the session";
+  h.advance(milliseconds(200));
+  ASSERT_EQ(conn->sentEnvelopes().size(), 1u);
+  EXPECT_EQ(conn->lastSent()->type, "auth_failed");
+  EXPECT_TRUE(conn->cancelled);
+}
+
 TEST(RefusalThrottle, RemembersABoundedNumberOfAddresses) {
   RefusalThrottle throttle;
   SteadyTime t{};
