@@ -6,6 +6,7 @@
 // and tests can share it.
 
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <sys/socket.h>
@@ -139,6 +140,26 @@ class TlsClient {
     ERR_clear_error();
     const bool timedOut = reason == SSL_ERROR_SYSCALL && (errno == EAGAIN || errno == EWOULDBLOCK);
     return !timedOut;
+  }
+
+  // Whether the server has ended the connection, without waiting for it: whatever
+  // has already arrived (session tickets, say) is read and dropped on the way.
+  bool closedByPeer() {
+    if (fd_ < 0) return true;
+    const int flags = ::fcntl(fd_, F_GETFL);
+    ::fcntl(fd_, F_SETFL, flags | O_NONBLOCK);
+    bool closed = false;
+    for (;;) {
+      std::uint8_t chunk[4096];
+      std::size_t got = 0;
+      if (SSL_read_ex(ssl_, chunk, sizeof chunk, &got) == 1) continue;
+      const int reason = SSL_get_error(ssl_, 0);
+      ERR_clear_error();
+      closed = reason != SSL_ERROR_WANT_READ && reason != SSL_ERROR_WANT_WRITE;
+      break;
+    }
+    ::fcntl(fd_, F_SETFL, flags);
+    return closed;
   }
 
   // Ends the stream properly (close_notify), keeping the socket open.

@@ -21,6 +21,7 @@
 #include "wire/framing.hpp"
 #include "server/pairing_server.hpp"
 #include "test_identity.hpp"
+#include "real_server.hpp"
 #include "tls_client.hpp"
 
 namespace {
@@ -95,11 +96,7 @@ class EchoServer {
   std::map<PeerID, std::shared_ptr<Connection>> connections_;
 };
 
-double percentile(std::vector<double>& sorted, double p) {
-  if (sorted.empty()) return 0;
-  const auto index = static_cast<std::size_t>(p * static_cast<double>(sorted.size() - 1) + 0.5);
-  return sorted[index];
-}
+using bench::percentile;
 
 void BM_TlsEchoRoundTrip(benchmark::State& state) {
   EchoServer server;
@@ -140,46 +137,11 @@ BENCHMARK(BM_TlsEchoRoundTrip)->UseRealTime();
 
 namespace {
 
-// The real pairing server on the fixed port, with in-memory stores: a `ping` from the
-// client is answered with a `pong` by the full receive loop, router and sender.
-class RealServer {
- public:
-  RealServer() {
-    PairingServerServices services;
-    services.queue = std::shared_ptr<SerialQueue>(std::shared_ptr<void>(), &queue_);
-    services.transport = transport_;
-    services.defaults = std::make_shared<MemoryUserDefaults>();
-    auto keychain = std::make_shared<MemoryKeychain>();
-    services.identities = std::make_shared<TLSIdentityManager>(keychain, services.defaults);
-    services.pairingStore = std::make_shared<PairingStore>(std::nullopt, keychain, services.defaults);
-    server_ = PairingServer::create(std::move(services)).value();
-    server_->start();
-  }
-  ~RealServer() {
-    std::promise<void> done;
-    queue_.post([this, &done] {
-      server_.reset();
-      done.set_value();
-    });
-    done.get_future().wait();
-    transport_.reset();
-    queue_.stop();
-  }
-
- private:
-  AsioSerialQueue queue_{"zel.pairing-server"};
-  std::shared_ptr<AsioTransport> transport_ = std::make_shared<AsioTransport>(queue_);
-  std::shared_ptr<PairingServer> server_;
-};
-
+// The real pairing server (bench/real_server.hpp): a `ping` from the client is answered
+// with a `pong` by the full receive loop, router and sender.
 void BM_ServerPingPong(benchmark::State& state) {
-  RealServer server;
-  // The listener starts on the server's queue; the first connect may race it.
-  expected<bench::TlsClient, std::string> client = unexpected(std::string("not tried"));
-  for (int attempt = 0; attempt < 50 && !client; ++attempt) {
-    client = bench::TlsClient::connect("127.0.0.1", PairingServer::port);
-    if (!client) std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
+  bench::RealServer server;
+  auto client = bench::connectToServer();
   if (!client) {
     state.SkipWithError(("connect to 17431 (is another Orvane running?): " + client.error()).c_str());
     return;
