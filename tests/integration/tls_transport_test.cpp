@@ -430,6 +430,44 @@ TEST(TlsTransport, HandshakeThatNeverFinishesFailsAndIsClosed) {
   EXPECT_TRUE(server.states.empty());
 }
 
+// Whether the server closed `fd` within `patience` (a read gives end of stream).
+bool closedByServer(int fd, std::chrono::milliseconds patience) {
+  pollfd p{fd, POLLIN, 0};
+  if (::poll(&p, 1, static_cast<int>(patience.count())) <= 0) return false;
+  char byte = 0;
+  return ::recv(fd, &byte, 1, MSG_DONTWAIT) == 0;
+}
+
+TEST(TlsTransport, HandshakesInProgressAreBoundedAndTheOldestMakesRoom) {
+  TestServer server({.transport = {.handshakeTimeout = scaledForBuild(30s), .maxHandshakes = 2}});
+  ASSERT_TRUE(server.listen());
+  std::vector<int> silent;
+  for (int i = 0; i < 3; ++i) {
+    auto fd = bench::connectTcp("127.0.0.1", kPort, kPatience);
+    ASSERT_TRUE(fd) << fd.error();
+    silent.push_back(*fd);
+  }
+  EXPECT_TRUE(closedByServer(silent[0], kPatience)) << "the oldest of three waiting handshakes is closed";
+  EXPECT_FALSE(closedByServer(silent[1], 200ms));
+  EXPECT_FALSE(closedByServer(silent[2], 200ms));
+  auto closed = server.states.pop();
+  ASSERT_TRUE(closed);
+  EXPECT_EQ(closed->state, ConnectionState::cancelled);
+
+  // A client that does its handshake still gets through, and takes the next room.
+  auto client = TlsClient::connect("127.0.0.1", kPort);
+  ASSERT_TRUE(client) << client.error();
+  closed = server.states.pop();
+  ASSERT_TRUE(closed);
+  EXPECT_EQ(closed->state, ConnectionState::cancelled) << "the next oldest made room";
+  ASSERT_TRUE(server.nextReady());
+  EXPECT_TRUE(closedByServer(silent[1], kPatience));
+  EXPECT_FALSE(closedByServer(silent[2], 200ms));
+  ASSERT_TRUE(client->writeAll(toBytes("hello")));
+  EXPECT_EQ(client->readExact(5), toBytes("hello"));
+  for (int fd : silent) ::close(fd);
+}
+
 TEST(TlsTransport, ReportsBothEndpointsAndADistinctIdPerConnection) {
   TestServer server;
   ASSERT_TRUE(server.listen());

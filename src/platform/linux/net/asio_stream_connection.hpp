@@ -42,6 +42,10 @@ class AsioStreamConnection : public Connection, public std::enable_shared_from_t
     });
   }
 
+  // Not yet ready and not closed: a TLS handshake (or TCP connect) is under way. On the
+  // connection's executor only.
+  bool isStarting() const { return phase_ == Phase::idle || phase_ == Phase::starting; }
+
   void receive(std::size_t maximumLength, ReceiveHandler handler) override {
     onExecutor([this, maximumLength, handler = std::move(handler)]() mutable {
       if (phase_ != Phase::ready || receiving_) {

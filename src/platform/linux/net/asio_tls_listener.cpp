@@ -1,5 +1,8 @@
 #include "platform/linux/net/asio_tls_listener.hpp"
 
+#include <algorithm>
+#include <deque>
+
 #include <cerrno>
 #include <chrono>
 
@@ -118,6 +121,7 @@ class AsioTlsListener::Acceptor : public std::enable_shared_from_this<Acceptor> 
 
  private:
   enum class Phase { idle, listening, closed };
+  std::deque<std::weak_ptr<AsioTlsConnection>> handshaking_;
 
   void acceptNext() {
     acceptor_.async_accept([this, self = shared_from_this()](const asio::error_code& ec, tcp::socket socket) {
@@ -125,6 +129,7 @@ class AsioTlsListener::Acceptor : public std::enable_shared_from_this<Acceptor> 
       if (ec) return onAcceptError(ec);
       sendFramesAtOnce(socket);
       auto connection = AsioTlsConnection::make(std::move(socket), settings_.credentials, settings_.handshakeTimeout);
+      if (connection) makeRoomForHandshake(connection);
       // Without a handler, or without a TLS session, the connection is dropped (closed).
       if (connection && connectionHandler_) {
         ConnectionHandler handler = connectionHandler_;
@@ -132,6 +137,21 @@ class AsioTlsListener::Acceptor : public std::enable_shared_from_this<Acceptor> 
       }
       if (phase_ == Phase::listening) acceptNext();  // the handler may have cancelled us
     });
+  }
+
+  // Connections that never finish their handshake are held until its time-out; without
+  // a bound, one peer opening them in a loop would take every descriptor and keep the
+  // phone out. The oldest makes room, so a newcomer (the phone reconnecting) goes on.
+  void makeRoomForHandshake(const std::shared_ptr<AsioTlsConnection>& connection) {
+    std::erase_if(handshaking_, [](const std::weak_ptr<AsioTlsConnection>& weak) {
+      auto c = weak.lock();
+      return !c || !c->isStarting();
+    });
+    while (!handshaking_.empty() && handshaking_.size() >= std::max<std::size_t>(settings_.maxHandshakes, 1)) {
+      if (auto oldest = handshaking_.front().lock()) oldest->cancel();
+      handshaking_.pop_front();
+    }
+    handshaking_.push_back(connection);
   }
 
   void onAcceptError(const asio::error_code& ec) {

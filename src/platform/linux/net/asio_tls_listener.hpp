@@ -26,6 +26,7 @@ class AsioTlsListener final : public Listener {
     std::uint16_t port = 0;
     Duration handshakeTimeout{};
     std::shared_ptr<ServiceAdvertiser> advertiser;  // may be none
+    std::size_t maxHandshakes = 64;                  // in progress at once; the oldest makes room
   };
 
   // Fails with the system's description when the port cannot be bound or listened on.

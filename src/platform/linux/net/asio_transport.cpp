@@ -17,7 +17,8 @@ expected<std::unique_ptr<Listener>, std::string> AsioTransport::makeListener(
     std::shared_ptr<TlsCredentials> credentials, std::uint16_t port) {
   auto listener = AsioTlsListener::open(
       queue_.context(), AsioTlsListener::Settings{std::dynamic_pointer_cast<AsioTlsCredentials>(credentials), port,
-                                                  options_.handshakeTimeout, options_.advertiser});
+                                                  options_.handshakeTimeout, options_.advertiser,
+                                                  options_.maxHandshakes});
   if (!listener) return unexpected(std::move(listener.error()));
   return std::unique_ptr<Listener>(std::move(*listener));
 }

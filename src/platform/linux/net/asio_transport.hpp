@@ -13,6 +13,9 @@ namespace orvane {
 struct AsioTransportOptions {
   // How long an accepted connection may take to finish its TLS handshake.
   Duration handshakeTimeout = std::chrono::seconds(10);
+  // How many accepted connections may be in their TLS handshake at once; a new one
+  // over this closes the oldest. Each costs a socket and TLS buffers until its time-out.
+  std::size_t maxHandshakes = 64;
   // Where the listener's DNS-SD service goes; with none it is only kept.
   std::shared_ptr<ServiceAdvertiser> advertiser;
 };
