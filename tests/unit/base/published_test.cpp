@@ -1,0 +1,96 @@
+// Observable values of the hub: every assignment is heard, in subscription order, and
+// observers may come and go while one is being told.
+#include "base/published.hpp"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace orvane {
+namespace {
+
+TEST(Published, EveryAssignmentIsHeardEvenOfAnEqualValue) {
+  Published<std::string> state("Starting\u2026");
+  std::vector<std::string> heard;
+  auto sub = state.subscribe([&](const std::string& v) { heard.push_back(v); });
+  EXPECT_TRUE(heard.empty()) << "subscribing alone tells nothing";
+  state = "Connected";
+  state = "Connected";
+  state.set("Not connected");
+  EXPECT_EQ(heard, (std::vector<std::string>{"Connected", "Connected", "Not connected"}));
+  EXPECT_EQ(*state, "Not connected");
+}
+
+TEST(Published, PrimingTellsTheCurrentValueFirst) {
+  Published<int> port(17431);
+  std::vector<int> heard;
+  auto sub = port.subscribeAndPrime([&](int v) { heard.push_back(v); });
+  port = 17432;
+  EXPECT_EQ(heard, (std::vector<int>{17431, 17432}));
+}
+
+TEST(Published, ObserversRunInOrderAndStopWhenTheirSubscriptionEnds) {
+  Published<int> value;
+  std::vector<std::string> calls;
+  auto a = value.subscribe([&](int) { calls.push_back("a"); });
+  std::optional<Subscription> b = value.subscribe([&](int) { calls.push_back("b"); });
+  auto c = value.subscribe([&](int) { calls.push_back("c"); });
+  value = 1;
+  b.reset();
+  value = 2;
+  c.reset();
+  value = 3;
+  EXPECT_EQ(calls, (std::vector<std::string>{"a", "b", "c", "a", "c", "a"}));
+  EXPECT_EQ(value.observerCount(), 1u);
+}
+
+TEST(Published, ObserversMayComeAndGoWhileOneIsTold) {
+  Published<int> value;
+  std::vector<std::string> calls;
+  Subscription second;
+  Subscription late;
+  Subscription first = value.subscribe([&](int v) {
+    calls.push_back("first " + std::to_string(v));
+    if (v == 1) {
+      second.reset();  // removed before its turn: not told
+      late = value.subscribe([&](int w) { calls.push_back("late " + std::to_string(w)); });
+    }
+    if (v == 2) first.reset();  // removes itself while it runs
+  });
+  second = value.subscribe([&](int v) { calls.push_back("second " + std::to_string(v)); });
+  value = 1;
+  value = 2;
+  value = 3;
+  EXPECT_EQ(calls, (std::vector<std::string>{"first 1", "first 2", "late 2", "late 3"}));
+}
+
+TEST(Published, AMovedSubscriptionStaysOneObserver) {
+  Published<int> value;
+  int heard = 0;
+  Subscription moved = value.subscribe([&](int) { ++heard; });
+  Subscription target;
+  target = std::move(moved);
+  moved.reset();  // the moved-from handle holds nothing
+  value = 1;
+  EXPECT_EQ(heard, 1);
+  EXPECT_EQ(value.observerCount(), 1u);
+  target.reset();
+  value = 2;
+  EXPECT_EQ(heard, 1);
+  EXPECT_EQ(value.observerCount(), 0u);
+}
+
+TEST(Published, AnObserverThatDestroysTheValueEndsTheRound) {
+  auto value = std::make_unique<Published<int>>(0);
+  int laterCalls = 0;
+  auto first = value->subscribe([&](int) { value.reset(); });
+  auto second = value->subscribe([&](int) { ++laterCalls; });
+  value->set(1);
+  EXPECT_EQ(value, nullptr);
+  EXPECT_EQ(laterCalls, 0);
+}
+
+}  // namespace
+}  // namespace orvane
