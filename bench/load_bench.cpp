@@ -313,9 +313,9 @@ void BM_UnauthenticatedCrowd(benchmark::State& state) {
 BENCHMARK(BM_UnauthenticatedCrowd)->Iterations(1)->UseRealTime()->Unit(benchmark::kMillisecond);
 
 // The same number of connections that stop before TLS: plain TCP, never a byte sent.
-// They wait out the handshake time-out, outside the bound on connections waiting to
-// authenticate, so what each costs the server is worth knowing; and whether a new
-// client still gets in beside them.
+// Only the newest handshakes in progress are kept (the oldest make room), so this
+// shows what that bound leaves the server holding, and whether a new client still
+// gets in beside them.
 void BM_HandshakeCrowd(benchmark::State& state) {
   TempFolder folder;
   auto server = startServer(state, folder);

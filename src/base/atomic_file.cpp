@@ -155,6 +155,10 @@ expected<fs::path, std::string> setAside(const fs::path& path, WallTime now, boo
   return unexpected("no free name to keep " + path.string() + " aside");
 }
 
+bool isTemporaryName(std::string_view fileName) {
+  return fileName.starts_with(".") && fileName.find(".tmp-") != std::string_view::npos;
+}
+
 std::size_t removeLeftoverTemporaries(const fs::path& path) {
   const std::string prefix = temporaryPrefix(path);
   std::error_code ec;

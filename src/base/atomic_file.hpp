@@ -41,6 +41,10 @@ expected<void, std::string> ensureDirectory(const std::filesystem::path& dir, mo
 expected<std::filesystem::path, std::string> setAside(const std::filesystem::path& path, WallTime now,
                                                       bool keepOriginal = false, std::string_view why = "unreadable");
 
+// Whether a file name is one of the temporaries that writeFileAtomically makes
+// (".<name>.tmp-<random>"), whatever file it was writing.
+bool isTemporaryName(std::string_view fileName);
+
 // Removes the temporaries that interrupted atomic writes of `path` left in its
 // folder; gives how many were removed. Call it before any writer of `path` starts.
 std::size_t removeLeftoverTemporaries(const std::filesystem::path& path);

@@ -27,15 +27,8 @@ bool allAscii(std::string_view s) {
   return true;
 }
 
-struct Scalar {
-  char32_t value;
-  std::size_t length;  // bytes consumed
-  bool wellFormed;
-};
+}  // namespace
 
-// Decodes the scalar starting at s[i] (i < s.size()). A byte that does not begin a
-// well-formed sequence (stray continuation, overlong form, surrogate, beyond U+10FFFF,
-// cut short) reads as U+FFFD on its own, so the next byte gets its own chance.
 Scalar decodeAt(std::string_view s, std::size_t i) {
   const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };
   const unsigned char lead = byte(i);
@@ -71,6 +64,8 @@ Scalar decodeAt(std::string_view s, std::size_t i) {
   }
   return {value, length, true};
 }
+
+namespace {
 
 bool isWellFormed(std::string_view s) {
   for (std::size_t i = 0; i < s.size();) {

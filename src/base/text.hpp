@@ -13,6 +13,18 @@
 // asciiLower leaves every byte other than A-Z as it was.
 namespace orvane::text {
 
+// One Unicode scalar decoded from UTF-8.
+struct Scalar {
+  char32_t value;
+  std::size_t length;  // bytes consumed
+  bool wellFormed;
+};
+
+// Decodes the scalar starting at s[i] (i < s.size()). A byte that does not begin a
+// well-formed sequence (stray continuation, overlong form, surrogate, beyond U+10FFFF,
+// cut short) reads as U+FFFD on its own, so the next byte gets its own chance.
+Scalar decodeAt(std::string_view s, std::size_t i);
+
 // Number of extended grapheme clusters. Invalid UTF-8 sequences count one cluster
 // per replacement character, so a length is always defined.
 std::size_t graphemeCount(std::string_view s);

@@ -68,9 +68,9 @@ void PairingStore::migrateFromKeychainOnce() {
 }
 
 PairingStore::Loaded PairingStore::loadChecked(WallTime now) {
-  if (const auto url = fileURL()) files::removeLeftoverTemporaries(*url);
-  migrateFromKeychainOnce();
   const auto url = fileURL();
+  if (url) files::removeLeftoverTemporaries(*url);
+  migrateFromKeychainOnce();
   if (!url) return {};
   std::error_code statError;
   const bool present = fs::exists(*url, statError);

@@ -9,7 +9,6 @@ namespace orvane {
 
 namespace {
 constexpr int qrImageSize = 260;
-constexpr std::uint16_t listeningPort = 17431;
 }  // namespace
 
 PairingFlow::PairingFlow(LinkCore& link, ReconnectNudge& nudge, Services services)
@@ -46,7 +45,7 @@ void PairingFlow::publishInvitation() {
   // Rendering the QR image is the costly part; nobody would see it.
   if (observer_.isEmpty()) return;
   const std::vector<std::string> ips = services_.host ? services_.host->localIPv4() : std::vector<std::string>{};
-  const QrPayload payload{LocalIPs::preferred(ips).value_or(""), listeningPort, identity_->fingerprintSHA256,
+  const QrPayload payload{LocalIPs::preferred(ips).value_or(""), services_.port, identity_->fingerprintSHA256,
                           invitation_->token, unixSeconds(invitation_->expiresAt)};
   const std::string qrText = payload.format();
   const double expiresIn = std::chrono::duration<double>(invitation_->expiresAt - link_.wallNow()).count();

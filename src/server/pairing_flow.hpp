@@ -26,6 +26,7 @@ class PairingFlow final : public LinkModule {
   struct Services {
     std::shared_ptr<PairingStore> store;
     std::shared_ptr<HostInfo> host;
+    std::uint16_t port = 0;  // the listener's, as the QR code tells it
     // Called whenever the paired phone changes, to replace the DNS-SD advertisement.
     std::function<void()> advertisementChanged;
   };

@@ -17,7 +17,7 @@ PairingServer::PairingServer(PairingServerServices services)
       log_(services_.log, "link"),
       link_(LinkCore::create({services_.queue, services_.clock, services_.log})),
       nudge_(*link_, services_.transport, services_.defaults),
-      pairing_(*link_, nudge_, {services_.pairingStore, services_.host, [this] { updateAdvertisement(); }}),
+      pairing_(*link_, nudge_, {services_.pairingStore, services_.host, port, [this] { updateAdvertisement(); }}),
       clipboard_(*link_, services_.defaults),
       media_(*link_, services_.mediaKeys),
       notifications_(*link_),
@@ -245,7 +245,6 @@ PairingServer::Diagnostics PairingServer::diagnostics() const {
                      nudge_.lastPhoneAddress(),
                      nudge_.lastLocalAddress(),
                      nudge_.inFlight(),
-                     clipboard_.isEnabled(),
                      clipboard_.dedupe()};
 }
 

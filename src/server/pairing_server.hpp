@@ -102,7 +102,6 @@ class PairingServer : public std::enable_shared_from_this<PairingServer> {
     std::optional<std::string> lastPhoneAddress;
     std::optional<std::string> lastLocalAddress;
     std::size_t nudgesInFlight = 0;
-    bool clipboardEnabled = false;
     ClipDedupe clipDedupe;
   };
   Diagnostics diagnostics() const;

@@ -72,14 +72,10 @@ void LinkCore::stop() {
 void LinkCore::accept(std::shared_ptr<Connection> conn) {
   assertOnQueue(*services_.queue);
   const PeerID peerID = conn->id();
-  std::weak_ptr<LinkCore> weak = weak_from_this();
   std::weak_ptr<Connection> weakConn = conn;
-  conn->setStateHandler([weak, weakConn, peerID](ConnectionState state, const std::string&) {
-    auto self = weak.lock();
-    auto held = self ? self->hold() : nullptr;
-    auto c = weakConn.lock();
-    if (held && c) self->onConnectionState(peerID, c, state);
-  });
+  conn->setStateHandler(whileAlive([weakConn, peerID](LinkCore& self, ConnectionState state, const std::string&) {
+    if (auto c = weakConn.lock()) self.onConnectionState(peerID, c, state);
+  }));
   // Connections accepted but not yet ready are kept alive by the transport until
   // their handshake ends (or times out).
   conn->start();
@@ -110,33 +106,30 @@ Peer* LinkCore::livePeer(PeerID id) {
 
 Peer* LinkCore::sessionPeer() { return authedPeerID_ ? livePeer(*authedPeerID_) : nullptr; }
 
+// Called as each connection becomes ready, so at most one is over the bound.
 void LinkCore::makeRoomForUnauthenticated() {
-  for (;;) {
-    std::size_t waiting = 0;
-    Peer* oldest = nullptr;
-    for (const auto& [id, peer] : peers_) {
-      if (peer->authed || peer->closed) continue;
-      ++waiting;
-      const PeerID peerID = id;  // clang 14 (the fuzz build) cannot capture a structured binding
-      const bool held =
-          std::any_of(modules_.begin(), modules_.end(), [peerID](LinkModule* m) { return m->holdsPeer(peerID); });
-      if (!held && (!oldest || peer->arrival < oldest->arrival)) oldest = peer.get();
-    }
-    if (waiting <= maxUnauthenticated || !oldest) return;
-    log_.info("too many connections waiting to authenticate: closing the oldest");
-    retire(oldest->conn->id(), RetireCause::lost);
+  std::size_t waiting = 0;
+  Peer* oldest = nullptr;
+  for (const auto& [id, peer] : peers_) {
+    if (peer->authed || peer->closed) continue;
+    ++waiting;
+    const PeerID peerID = id;  // clang 14 (the fuzz build) cannot capture a structured binding
+    const bool held =
+        std::any_of(modules_.begin(), modules_.end(), [peerID](LinkModule* m) { return m->holdsPeer(peerID); });
+    if (!held && (!oldest || peer->arrival < oldest->arrival)) oldest = peer.get();
   }
+  if (waiting <= maxUnauthenticated || !oldest) return;
+  log_.info("too many connections waiting to authenticate: closing the oldest");
+  retire(oldest->conn->id(), RetireCause::lost);
 }
 
 void LinkCore::receiveNext(PeerID peerID) {
   Peer* peer = livePeer(peerID);
   if (!peer) return;
-  std::weak_ptr<LinkCore> weak = weak_from_this();
-  peer->conn->receive(maxReceive, [weak, peerID](Bytes data, bool isComplete, std::optional<std::string> error) {
-    auto self = weak.lock();
-    auto held = self ? self->hold() : nullptr;
-    if (held) self->onReceived(peerID, std::move(data), isComplete, std::move(error));
-  });
+  peer->conn->receive(maxReceive, whileAlive([peerID](LinkCore& self, Bytes data, bool isComplete,
+                                                      std::optional<std::string> error) {
+                        self.onReceived(peerID, std::move(data), isComplete, std::move(error));
+                      }));
 }
 
 void LinkCore::onReceived(PeerID peerID, Bytes data, bool isComplete, std::optional<std::string> error) {
@@ -224,23 +217,20 @@ void LinkCore::sendAndClose(Peer& peer, std::string type, Body body) {
     retire(peerID, RetireCause::lost);
     return;
   }
-  std::weak_ptr<LinkCore> weak = weak_from_this();
   std::weak_ptr<Connection> weakConn = peer.conn;
-  handOver(peer, std::move(*frame), [weak, weakConn, peerID](std::optional<std::string>) {
-    auto self = weak.lock();
-    auto held = self ? self->hold() : nullptr;
-    if (!held) return;
-    auto it = self->peers_.find(peerID);
-    if (it == self->peers_.end() || it->second->conn != weakConn.lock()) return;
-    self->retire(peerID, RetireCause::lost);
-  });
+  handOver(peer, std::move(*frame), whileAlive([weakConn, peerID](LinkCore& self, std::optional<std::string>) {
+             auto it = self.peers_.find(peerID);
+             if (it == self.peers_.end() || it->second->conn != weakConn.lock()) return;
+             self.retire(peerID, RetireCause::lost);
+           }));
 }
 
 void LinkCore::handOver(Peer& peer, Bytes frame, Connection::SendCompletion then) {
   peer.lastTx = now();
   const std::size_t size = frame.size();
   peer.queuedBytes += size;
-  std::weak_ptr<Peer> weakPeer = peers_.contains(peer.conn->id()) ? peers_.at(peer.conn->id()) : nullptr;
+  auto entry = peers_.find(peer.conn->id());
+  std::weak_ptr<Peer> weakPeer = entry != peers_.end() ? entry->second : nullptr;
   peer.conn->send(std::move(frame), [weakPeer, size, then = std::move(then)](std::optional<std::string> error) {
     if (auto p = weakPeer.lock()) p->queuedBytes -= std::min(size, p->queuedBytes);
     if (then) then(std::move(error));
@@ -251,12 +241,7 @@ void LinkCore::handOver(Peer& peer, Bytes frame, Connection::SendCompletion then
   log_.info("connection does not read what it is sent: closing it");
   const PeerID peerID = peer.conn->id();
   closePeer(peer);
-  std::weak_ptr<LinkCore> weak = weak_from_this();
-  services_.queue->post([weak, peerID] {
-    auto self = weak.lock();
-    auto held = self ? self->hold() : nullptr;
-    if (held) self->retire(peerID, RetireCause::lost);
-  });
+  services_.queue->post(whileAlive([peerID](LinkCore& self) { self.retire(peerID, RetireCause::lost); }));
 }
 
 void LinkCore::refuse(Peer& peer, std::string_view code) { sendAndClose(peer, "error", {{"reason", std::string(code)}}); }
@@ -264,13 +249,9 @@ void LinkCore::refuse(Peer& peer, std::string_view code) { sendAndClose(peer, "e
 void LinkCore::sendAndCloseAfter(Duration delay, PeerID peerID, std::string type, Body body) {
   // Decided now: whatever the connection sends meanwhile must not change the answer.
   if (Peer* peer = livePeer(peerID)) peer->refused = true;
-  std::weak_ptr<LinkCore> weak = weak_from_this();
-  services_.queue->postAfter(delay, [weak, peerID, type = std::move(type), body = std::move(body)]() mutable {
-    auto self = weak.lock();
-    auto held = self ? self->hold() : nullptr;
-    if (!held) return;
-    if (Peer* peer = self->livePeer(peerID)) self->sendAndClose(*peer, std::move(type), std::move(body));
-  });
+  services_.queue->postAfter(delay, whileAlive([peerID, type = std::move(type), body = std::move(body)](LinkCore& self) {
+                               if (Peer* peer = self.livePeer(peerID)) self.sendAndClose(*peer, type, body);
+                             }));
 }
 
 bool LinkCore::sendToSession(std::string type, Body body) {
@@ -386,14 +367,10 @@ void LinkCore::scheduleTick(SteadyTime due) {
   // deadline, however late the previous one ran.
   nextTickDue_ = due;
   const Duration delay = due > now() ? due - now() : Duration::zero();
-  std::weak_ptr<LinkCore> weak = weak_from_this();
-  tick_ = services_.queue->postAfter(delay, [weak] {
-    auto self = weak.lock();
-    auto held = self ? self->hold() : nullptr;
-    if (!held) return;
-    self->scheduleTick(self->nextTickDue_ + tickPeriod);
-    self->onTick();
-  });
+  tick_ = services_.queue->postAfter(delay, whileAlive([](LinkCore& self) {
+                                       self.scheduleTick(self.nextTickDue_ + tickPeriod);
+                                       self.onTick();
+                                     }));
 }
 
 void LinkCore::onTick() {

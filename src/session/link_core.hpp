@@ -151,6 +151,16 @@ class LinkCore : public std::enable_shared_from_this<LinkCore> {
   explicit LinkCore(LinkCoreServices services);
   // What a callback holds while it runs; none when the owner is gone.
   std::shared_ptr<void> hold() { return ownerToken().lock(); }
+  // A callback that runs `work(link, arguments…)` only while the link and its owner
+  // exist, holding both while it runs.
+  template <class F>
+  auto whileAlive(F work) {
+    return [weak = weak_from_this(), work = std::move(work)](auto&&... arguments) mutable {
+      auto self = weak.lock();
+      auto held = self ? self->hold() : nullptr;
+      if (held) work(*self, std::forward<decltype(arguments)>(arguments)...);
+    };
+  }
   expected<void, std::string> registerSessionRoutes();
 
   void onConnectionState(PeerID peerID, const std::shared_ptr<Connection>& conn, ConnectionState state);

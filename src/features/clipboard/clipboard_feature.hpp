@@ -27,7 +27,6 @@ class ClipboardFeature final : public LinkModule {
   void noteLocalClipboardApplied(const std::string& text);
   void setClipboardEnabled(bool on);
 
-  bool isEnabled() const { return enabled_; }
   const ClipDedupe& dedupe() const { return dedupe_; }
 
  private:

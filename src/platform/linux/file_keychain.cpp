@@ -89,8 +89,7 @@ void FileKeychain::tidy() {
   for (fs::directory_iterator it(folder_, ec), end; !ec && it != end; it.increment(ec)) {
     const std::string name = it->path().filename().string();
     std::error_code ignored;
-    // The temporaries of the atomic writer are ".<item>.tmp-<random>".
-    if (name.starts_with(".") && name.find(".tmp-") != std::string::npos) {
+    if (files::isTemporaryName(name)) {
       fs::remove(it->path(), ignored);
     } else if (it->is_regular_file(ignored)) {
       fs::permissions(it->path(), fs::perms::owner_read | fs::perms::owner_write, fs::perm_options::replace, ignored);
