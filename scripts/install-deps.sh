@@ -10,12 +10,15 @@ packages=(
   libtsan2  # ThreadSanitizer runtime of g++, for the tsan preset
   # libraries
   libasio-dev libssl-dev nlohmann-json3-dev libicu-dev libqrencode-dev
-  libavahi-client-dev qt6-base-dev
+  libavahi-client-dev qt6-base-dev qt6-qpa-plugins qt6-wayland
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
   openssl python3
   # real services the integration tests start and stop
   dbus avahi-daemon avahi-utils zbar-tools
+  # the desktop's clipboard under a real X server and a real Wayland compositor, and a
+  # stand-in logind for sleep and wake
+  xvfb xauth xclip sway wl-clipboard python3-dbusmock
 )
 
 missing=()
