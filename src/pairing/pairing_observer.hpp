@@ -22,6 +22,11 @@ class PairingObserver {
   virtual void serverPairedDeviceChanged(const std::optional<std::string>& name, const std::optional<std::string>& id) = 0;
   virtual void serverHistoryCleared() = 0;
   virtual void serverPhoneAddressChanged(const std::optional<std::string>& address) = 0;
+  // A phone that is not the paired one, or that no longer holds the paired phone's
+  // credential, tried to authenticate and was refused with `reason` ("unknown_device",
+  // "credential_rejected"); `deviceID` is what it claimed (empty when it claimed none).
+  // Lets the user learn that a phone still holds an old pairing and should pair again.
+  virtual void serverAuthRefused(const std::string& deviceID, const std::string& reason) = 0;
 };
 
 }  // namespace orvane

@@ -101,6 +101,11 @@ void PairingFlow::refuse(Peer& peer, std::string type, std::string reason) {
   }
 }
 
+void PairingFlow::refuseAuthentication(Peer& peer, const std::string& deviceID, const std::string& reason) {
+  refuse(peer, "auth_failed", reason);
+  observer_.notify([&](PairingObserver& o) { o.serverAuthRefused(deviceID, reason); });
+}
+
 void PairingFlow::onPairRequest(const Envelope& envelope, Peer& peer, PeerID peerID) {
   if (peer.authed) {
     link_.send(peer, "error", {{"reason", "already_paired"}});
@@ -125,7 +130,7 @@ void PairingFlow::onAuthenticate(const Envelope& envelope, Peer& peer) {
   if (peer.authed) return;
   auto deviceID = envelope.get("device_id");
   if (!paired_ || !deviceID || *deviceID != paired_->deviceID) {
-    refuse(peer, "auth_failed", "unknown_device");
+    refuseAuthentication(peer, deviceID ? std::string(*deviceID) : std::string(), "unknown_device");
     return;
   }
   const Bytes stored = codec::base64Decode(paired_->tokenHashB64).value_or(Bytes{});
@@ -133,7 +138,7 @@ void PairingFlow::onAuthenticate(const Envelope& envelope, Peer& peer) {
   std::optional<Bytes> hash;
   if (token) hash = ServerRules::tokenHash(*token);
   if (!hash || !constantTimeEqual(*hash, stored)) {
-    refuse(peer, "auth_failed", "credential_rejected");
+    refuseAuthentication(peer, std::string(*deviceID), "credential_rejected");
     return;
   }
 

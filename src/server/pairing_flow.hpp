@@ -70,6 +70,7 @@ class PairingFlow final : public LinkModule {
   // A refused `pair_request` or `authenticate`: the code, then close; later for an
   // address that keeps being refused.
   void refuse(Peer& peer, std::string type, std::string reason);
+  void refuseAuthentication(Peer& peer, const std::string& deviceID, const std::string& reason);
   void onPairRequest(const Envelope& envelope, Peer& peer, PeerID peerID);
   void onAuthenticate(const Envelope& envelope, Peer& peer);
   void onForgetDevice(const Envelope& envelope, Peer& peer);

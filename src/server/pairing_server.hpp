@@ -20,6 +20,7 @@
 #include "pairing/pairing_store.hpp"
 #include "pairing/tls_identity_manager.hpp"
 #include "server/pairing_flow.hpp"
+#include "server/pairing_server_control.hpp"
 #include "server/pairing_server_delegate.hpp"
 #include "server/reconnect_nudge.hpp"
 #include "session/link_core.hpp"
@@ -46,48 +47,48 @@ struct PairingServerServices {
 // the session, liveness), pairing and the features, owns the TLS listener on port
 // 17431, and keeps every operation the rest of the program calls. Each operation only
 // schedules its work on `queue` and returns at once; the work holds the server weakly.
-class PairingServer : public std::enable_shared_from_this<PairingServer> {
+class PairingServer final : public PairingServerControl, public std::enable_shared_from_this<PairingServer> {
  public:
   static constexpr std::uint16_t port = 17431;
 
   // Fails when two parts of the server claim the same message type.
   static expected<std::shared_ptr<PairingServer>, std::string> create(PairingServerServices services);
-  ~PairingServer();
+  ~PairingServer() override;
   PairingServer(const PairingServer&) = delete;
   PairingServer& operator=(const PairingServer&) = delete;
 
-  void setDelegate(std::weak_ptr<PairingServerDelegate> delegate);
+  void setDelegate(std::weak_ptr<PairingServerDelegate> delegate) override;
 
   // Lifecycle. There is no stop of its own: a restart stops and starts again.
-  void start();
-  void restart();
-  void disconnectSession();
+  void start() override;
+  void restart() override;
+  void disconnectSession() override;
   // Closes every connection and the listener, then calls `done` on the server's queue.
   // Nothing waits for it: the caller moves on when `done` runs.
-  void shutdown(std::function<void()> done);
+  void shutdown(std::function<void()> done) override;
 
   // Pairing.
-  void regenerateInvitation();
-  void approvePending();
-  void denyPending();
-  void forgetPaired();
-  void requestPhoneReconnect();
+  void regenerateInvitation() override;
+  void approvePending() override;
+  void denyPending() override;
+  void forgetPaired() override;
+  void requestPhoneReconnect() override;
 
   // Messages to the phone; each goes only to the authenticated session.
-  void sendTestMessage(std::string text, std::optional<std::string> pendingID = std::nullopt);
-  void sendTestUrl(std::string url, std::optional<std::string> pendingID = std::nullopt);
-  void sendNotifDismiss(std::string id);
-  void sendNotifReply(std::string id, std::string text);
-  void sendMediaCommand(std::string cmd);
-  void requestMedia();
+  void sendTestMessage(std::string text, std::optional<std::string> pendingID = std::nullopt) override;
+  void sendTestUrl(std::string url, std::optional<std::string> pendingID = std::nullopt) override;
+  void sendNotifDismiss(std::string id) override;
+  void sendNotifReply(std::string id, std::string text) override;
+  void sendMediaCommand(std::string cmd) override;
+  void requestMedia() override;
   void sendMacMedia(std::optional<std::string> app, std::optional<std::string> title, std::optional<std::string> artist,
-                    std::optional<std::string> album, bool playing, std::optional<ArtworkRenditions> artwork);
-  void sendMacMediaUnavailable();
+                    std::optional<std::string> album, bool playing, std::optional<ArtworkRenditions> artwork) override;
+  void sendMacMediaUnavailable() override;
 
   // Clipboard.
-  void sendClipboardText(std::string text, std::string clipID, std::string origin);
-  void noteLocalClipboardApplied(std::string text);
-  void setClipboardEnabled(bool on);
+  void sendClipboardText(std::string text, std::string clipID, std::string origin) override;
+  void noteLocalClipboardApplied(std::string text) override;
+  void setClipboardEnabled(bool on) override;
 
   // What the server holds, for diagnostics and tests; read on `queue` only.
   struct Diagnostics {

@@ -56,6 +56,9 @@ void RecordingDelegate::serverPhoneStatusChanged(const PhoneStatus& status) {
   }
   add("phoneStatus");
 }
+void RecordingDelegate::serverAuthRefused(const std::string& deviceID, const std::string& reason) {
+  add("authRefused " + deviceID + " " + reason);
+}
 void RecordingDelegate::serverPhoneAddressChanged(const std::optional<std::string>& address) { add("phoneAddress " + opt(address)); }
 
 void RecordingDelegate::serverNotifPosted(const std::string& id, const std::string& app, const std::optional<std::string>& title,

@@ -25,6 +25,7 @@ class RecordingDelegate final : public PairingServerDelegate {
                           const std::optional<Bytes>& artwork) override;
   void serverPhoneStatusChanged(const PhoneStatus& status) override;
   void serverPhoneAddressChanged(const std::optional<std::string>& address) override;
+  void serverAuthRefused(const std::string& deviceID, const std::string& reason) override;
   void serverNotifPosted(const std::string& id, const std::string& app, const std::optional<std::string>& title,
                          const std::optional<std::string>& text, std::int64_t time, bool replyable) override;
   void serverNotifGone(const std::string& id) override;

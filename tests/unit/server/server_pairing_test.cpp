@@ -180,15 +180,20 @@ struct AuthCase {
   const char* name;
   Body body;
   std::string reason;
+  std::string reported;  // the hub's report of the refusal
 };
 
 TEST(Authentication, RefusalsCloseWithTheirReason) {
   const AuthCase cases[] = {
-      {"unknown device", {{"device_id", "someone"}, {"phone_token", kPhoneToken}}, "unknown_device"},
-      {"no device id", {{"phone_token", kPhoneToken}}, "unknown_device"},
-      {"wrong token", {{"device_id", kDeviceID}, {"phone_token", codec::base64urlEncode(Bytes(32, 7))}}, "credential_rejected"},
-      {"token of 31 bytes", {{"device_id", kDeviceID}, {"phone_token", codec::base64urlEncode(Bytes(31, 0))}}, "credential_rejected"},
-      {"no token", {{"device_id", kDeviceID}}, "credential_rejected"},
+      {"unknown device", {{"device_id", "someone"}, {"phone_token", kPhoneToken}}, "unknown_device",
+       "authRefused someone unknown_device"},
+      {"no device id", {{"phone_token", kPhoneToken}}, "unknown_device", "authRefused  unknown_device"},
+      {"wrong token", {{"device_id", kDeviceID}, {"phone_token", codec::base64urlEncode(Bytes(32, 7))}}, "credential_rejected",
+       std::string("authRefused ") + kDeviceID + " credential_rejected"},
+      {"token of 31 bytes", {{"device_id", kDeviceID}, {"phone_token", codec::base64urlEncode(Bytes(31, 0))}},
+       "credential_rejected", std::string("authRefused ") + kDeviceID + " credential_rejected"},
+      {"no token", {{"device_id", kDeviceID}}, "credential_rejected",
+       std::string("authRefused ") + kDeviceID + " credential_rejected"},
   };
   for (const AuthCase& c : cases) {
     SCOPED_TRACE(c.name);
@@ -202,6 +207,7 @@ TEST(Authentication, RefusalsCloseWithTheirReason) {
     EXPECT_EQ(conn->lastSent()->type, "auth_failed");
     EXPECT_EQ(conn->lastSent()->body, (Body{{"reason", c.reason}}));
     EXPECT_TRUE(conn->cancelled);
+    EXPECT_EQ(h.delegate->eventsStartingWith("authRefused"), std::vector<std::string>{c.reported});
   }
 }
 

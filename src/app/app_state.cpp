@@ -1,0 +1,385 @@
+#include "app/app_state.hpp"
+
+#include <condition_variable>
+#include <mutex>
+
+#include "base/crypto.hpp"
+#include "base/text.hpp"
+#include "features/clipboard/clipboard_gate.hpp"
+
+namespace orvane {
+
+namespace keys {
+constexpr const char* deviceAlias = "orvane.device.alias";
+constexpr const char* autoOpenLinks = "orvane.links.autoOpen";
+constexpr const char* macDeviceID = "zel.macDeviceID";
+constexpr const char* clipboardEnabled = "zel.clipboard.sync.enabled";
+}  // namespace keys
+
+std::shared_ptr<AppState> AppState::create(AppStateServices services, bool startNow) {
+  std::shared_ptr<AppState> hub(new AppState(std::move(services), startNow));
+  hub->construct();
+  return hub;
+}
+
+AppState::AppState(AppStateServices services, bool startNow)
+    : services_(std::move(services)), log_(services_.log, "hub"), startNow_(startNow) {
+  accessibilityTrusted = readTrust();
+  lastChangeCount_ = services_.pasteboard->changeCount();
+  macDeviceID_ = loadOrCreateMacDeviceID();
+}
+
+AppState::~AppState() = default;
+
+void AppState::construct() {
+  auto& server = *services_.server;
+  server.setDelegate(weak_from_this());
+
+  auto& defaults = *services_.defaults;
+  clipboardEnabled = defaults.boolOrFalse(keys::clipboardEnabled);
+  // Only a stored bool counts; anything else (or nothing) leaves links opening by themselves.
+  autoOpenLinks = defaults.boolean(keys::autoOpenLinks).value_or(true);
+  deviceAlias = defaults.string(keys::deviceAlias);
+
+  if (startNow_) server.start();
+
+  server.setClipboardEnabled(*clipboardEnabled);
+  // Whatever was copied before launch is never sent.
+  lastChangeCount_ = services_.pasteboard->changeCount();
+  if (auto limitation = services_.pasteboard->limitation()) {
+    log_.info(*limitation);
+    clipboardLimited = limitation;
+  }
+
+  // The invitation counts down by whole seconds while above zero; a new invitation
+  // comes only from the server or the user.
+  countdown_ = RepeatingTimer(services_.main, countdownInterval, [weak = weak_from_this()] {
+    auto self = weak.lock();
+    if (self && *self->inviteExpiresIn > 0) self->inviteExpiresIn = *self->inviteExpiresIn - 1;
+  });
+
+  if (services_.macMedia) {
+    std::weak_ptr<AppState> weak = weak_from_this();
+    services_.macMedia->setHandlers(
+        [weak](const std::optional<MacMediaObserver::Track>& track) {
+          auto self = weak.lock();
+          if (!self) return;
+          self->macTrack = track;
+          self->macTrackUpdatedAt = self->services_.clock->wallNow();
+          if (!track) {
+            self->services_.server->sendMacMedia(std::nullopt, std::nullopt, std::nullopt, std::nullopt, false,
+                                                 std::nullopt);
+            return;
+          }
+          std::optional<ArtworkRenditions> artwork;
+          if (track->artwork && self->services_.artworkRenditions) artwork = self->services_.artworkRenditions(*track->artwork);
+          self->services_.server->sendMacMedia(track->app, track->title, track->artist, track->album, track->playing,
+                                               std::move(artwork));
+        },
+        [weak] {
+          auto self = weak.lock();
+          if (!self) return;
+          self->macTrack = std::nullopt;
+          self->macTrackUpdatedAt = WallTime{};
+          self->services_.server->sendMacMediaUnavailable();
+        });
+    services_.macMedia->refresh();
+  }
+
+  clipPoll_ = RepeatingTimer(services_.main, clipPollInterval, [weak = weak_from_this()] {
+    if (auto self = weak.lock()) self->pollPasteboard();
+  });
+
+  if (services_.wake) {
+    services_.wake->setHandler([weak = weak_from_this()] {
+      if (auto self = weak.lock()) self->onMainAfter(wakeCheckDelay, [](AppState& hub) { hub.handleWake(); });
+    });
+  }
+}
+
+std::string AppState::loadOrCreateMacDeviceID() {
+  if (auto stored = services_.defaults->string(keys::macDeviceID)) return *stored;
+  std::string created = crypto::uuidString();
+  services_.defaults->set(keys::macDeviceID, created);
+  return created;
+}
+
+bool AppState::readTrust() const { return services_.workspace && services_.workspace->isProcessTrusted(); }
+
+// ---- user operations ----
+
+void AppState::startServer() { services_.server->start(); }
+
+void AppState::renameDevice(const std::string& name) {
+  const std::string trimmed = text::trim(name);
+  if (trimmed.empty()) {
+    deviceAlias = std::nullopt;
+    services_.defaults->remove(keys::deviceAlias);
+    return;
+  }
+  std::string alias = text::prefixGraphemes(trimmed, maxAliasCharacters);
+  services_.defaults->set(keys::deviceAlias, alias);
+  deviceAlias = std::move(alias);
+}
+
+void AppState::forget() {
+  deviceAlias = std::nullopt;
+  services_.defaults->remove(keys::deviceAlias);
+  services_.server->forgetPaired();
+}
+
+void AppState::openAccessibilitySettings() {
+  if (services_.workspace) services_.workspace->openAccessibilitySettings();
+  if (const bool trusted = readTrust(); trusted != *accessibilityTrusted) accessibilityTrusted = trusted;
+}
+
+void AppState::setMessagesTabVisibleAndActive(bool visibleAndActive) {
+  suppressMessagesAppNotifications_ = visibleAndActive;
+}
+
+void AppState::setClipboard(bool enabled) {
+  clipboardEnabled = enabled;
+  services_.defaults->set(keys::clipboardEnabled, enabled);
+  services_.server->setClipboardEnabled(enabled);
+  // What is on the pasteboard when the switch is turned on is not sent.
+  lastChangeCount_ = services_.pasteboard->changeCount();
+}
+
+void AppState::clearClipHistory() { clipHistory = std::vector<ClipHistoryItem>{}; }
+
+void AppState::copyToPasteboard(const std::string& text) { services_.pasteboard->setString(text); }
+
+void AppState::approvePending() { services_.server->approvePending(); }
+void AppState::denyPending() { services_.server->denyPending(); }
+void AppState::regenerateInvitation() { services_.server->regenerateInvitation(); }
+void AppState::disconnectSession() { services_.server->disconnectSession(); }
+void AppState::reconnectNow() {
+  services_.server->restart();
+  services_.server->requestPhoneReconnect();
+}
+void AppState::sendTestMessage(const std::string& text) { services_.server->sendTestMessage(text); }
+void AppState::sendTestUrl(const std::string& url) { services_.server->sendTestUrl(url); }
+void AppState::shutdown(std::function<void()> done) {
+  countdown_.stop();
+  clipPoll_.stop();
+  services_.server->shutdown(std::move(done));
+}
+
+// ---- clipboard ----
+
+void AppState::pollPasteboard() {
+  if (!*clipboardEnabled || !linkState->isConnected()) return;
+  if (services_.pasteboard->changeCount() == lastChangeCount_) return;
+  sendPasteboardText();
+}
+
+void AppState::sendClipboardNow() {
+  if (!*clipboardEnabled || !linkState->isConnected()) return;
+  sendPasteboardText();
+}
+
+void AppState::sendPasteboardText() {
+  auto& pasteboard = *services_.pasteboard;
+  // The count is consumed whatever follows, so content that cannot be sent (an image,
+  // an over-long text) is looked at once.
+  lastChangeCount_ = pasteboard.changeCount();
+  auto sendable = ClipboardGate::sendableText(pasteboard.string());
+  if (!sendable) return;
+  services_.server->sendClipboardText(*sendable, crypto::uuidString(), macDeviceID_);
+  clipLastEvent = "Sent " + clockText(services_.clock->wallNow());
+  recordClip(*sendable, true);
+}
+
+void AppState::applyReceivedClip(const std::string& text) {
+  if (!*clipboardEnabled || !linkState->isConnected()) return;
+  auto& pasteboard = *services_.pasteboard;
+  auto current = pasteboard.string();
+  if (!current || !text::canonicallyEqual(*current, text)) pasteboard.setString(text);
+  // This computer's own write is not a copy by the user.
+  lastChangeCount_ = pasteboard.changeCount();
+  services_.server->noteLocalClipboardApplied(text);
+  clipLastEvent = "Received " + clockText(services_.clock->wallNow());
+  recordClip(text, false);
+}
+
+void AppState::recordClip(const std::string& text, bool outgoing) {
+  clipHistory = ClipHistory::adding(*clipHistory, ClipHistoryItem{crypto::uuidString(), text, services_.clock->wallNow(), outgoing});
+}
+
+// ---- connection ----
+
+void AppState::refreshMedia() {
+  if (services_.macMedia) services_.macMedia->refresh();
+  services_.server->requestMedia();
+}
+
+void AppState::applyState(const LinkState& state) {
+  const bool connected = state.isConnected();
+  if (connected) {
+    refreshMedia();
+    // The phone may not be ready for the first request; ask again twice.
+    onMainAfter(std::chrono::milliseconds(500), [](AppState& hub) { hub.refreshMedia(); });
+    onMainAfter(std::chrono::milliseconds(1500), [](AppState& hub) { hub.refreshMedia(); });
+  }
+  linkState = state;
+  if (connected) {
+    // Text copied while the link was down is not sent the moment it comes up.
+    lastChangeCount_ = services_.pasteboard->changeCount();
+  } else {
+    phoneAddress = std::nullopt;
+  }
+}
+
+void AppState::handleWake() {
+  if (linkState->isConnected()) return;
+  if (!*pairedID && !*pairedName) return;
+  log_.info("woke from sleep with the phone away: restarting the link and nudging the phone");
+  services_.server->restart();
+  services_.server->requestPhoneReconnect();
+}
+
+// ---- delegate callbacks (server queue → main) ----
+
+void AppState::serverStateChanged(const LinkState& state) {
+  onMain([state](AppState& hub) { hub.applyState(state); });
+}
+
+void AppState::serverInvitationChanged(const std::string& qrText, double expiresIn, const std::string& ip,
+                                       std::uint16_t port, const std::vector<std::string>& ips,
+                                       const std::optional<QRImage>& image) {
+  onMain([qrText, expiresIn, ip, port, ips, image](AppState& hub) {
+    hub.lastQRText = qrText;
+    hub.qrImage = image;
+    hub.inviteExpiresIn = expiresIn;
+    hub.listenerIP = ip;
+    hub.listenerPort = port;
+    hub.allIPs = ips;
+  });
+}
+
+void AppState::serverPendingRequest(const std::string& deviceName, const std::string& deviceID) {
+  onMain([deviceName, deviceID](AppState& hub) {
+    hub.pendingName = deviceName;
+    hub.pendingID = deviceID;
+  });
+}
+
+void AppState::serverPendingCleared() {
+  onMain([](AppState& hub) {
+    hub.pendingName = std::nullopt;
+    hub.pendingID = std::nullopt;
+  });
+}
+
+void AppState::serverPairedDeviceChanged(const std::optional<std::string>& name, const std::optional<std::string>& id) {
+  onMain([name, id](AppState& hub) {
+    hub.pairedName = name;
+    hub.pairedID = id;
+  });
+}
+
+void AppState::serverHistoryCleared() {
+  onMain([](AppState& hub) {
+    hub.nowPlaying = std::nullopt;
+    hub.clipLastEvent = std::nullopt;
+    hub.tellListener([](AppStateEvents& e) { e.historyCleared(); });
+  });
+}
+
+void AppState::serverPhoneAddressChanged(const std::optional<std::string>& address) {
+  onMain([address](AppState& hub) { hub.phoneAddress = address; });
+}
+
+void AppState::serverAuthRefused(const std::string& deviceID, const std::string& reason) {
+  onMain([deviceID, reason](AppState& hub) {
+    hub.staleAuthAttempt = StaleAuthAttempt{deviceID, reason, hub.services_.clock->wallNow()};
+  });
+}
+
+void AppState::serverPhoneStatusChanged(const PhoneStatus& status) {
+  onMain([status](AppState& hub) { hub.phoneStatus = status; });
+}
+
+void AppState::serverClipboardReceived(const std::string& text, const std::string&, const std::string&) {
+  onMain([text](AppState& hub) { hub.applyReceivedClip(text); });
+}
+
+void AppState::serverMediaChanged(const std::optional<std::string>& app, const std::optional<std::string>& title,
+                                  const std::optional<std::string>& artist, const std::optional<std::string>& album,
+                                  bool playing, const std::optional<Bytes>& artwork) {
+  std::optional<PhoneMedia> media;
+  if (app) media = PhoneMedia{*app, title, artist, album, playing, artwork};
+  onMain([media = std::move(media)](AppState& hub) { hub.nowPlaying = media; });
+}
+
+void AppState::serverMediaCommandResult(MediaKeyPoster::Dispatch dispatch) {
+  onMain([dispatch](AppState& hub) {
+    hub.lastMediaDispatch = dispatch;
+    if (dispatch == MediaKeyPoster::Dispatch::posted && hub.services_.macMedia) hub.services_.macMedia->refresh();
+    if (dispatch == MediaKeyPoster::Dispatch::permissionUnavailable) {
+      if (const bool trusted = hub.readTrust(); trusted != *hub.accessibilityTrusted) hub.accessibilityTrusted = trusted;
+    }
+  });
+}
+
+std::optional<bool> AppState::macIsPlayingNow() const {
+  if (!*macTrack) return std::nullopt;
+  if (services_.clock->wallNow() - *macTrackUpdatedAt > macTrackFreshFor) return std::nullopt;
+  return (*macTrack)->playing;
+}
+
+std::optional<bool> AppState::serverMacIsPlaying() {
+  // The main thread answers; waiting for it there would wait forever.
+  if (services_.main->isCurrent()) return std::nullopt;
+  struct Answer {
+    std::mutex mutex;
+    std::condition_variable ready;
+    bool answered = false;
+    std::optional<bool> playing;
+  };
+  auto answer = std::make_shared<Answer>();
+  onMain([answer](AppState& hub) {
+    auto playing = hub.macIsPlayingNow();
+    std::lock_guard lock(answer->mutex);
+    answer->playing = playing;
+    answer->answered = true;
+    answer->ready.notify_all();
+  });
+  std::unique_lock lock(answer->mutex);
+  answer->ready.wait_for(lock, macIsPlayingWait, [&] { return answer->answered; });
+  return answer->playing;
+}
+
+// ---- events kept elsewhere for now ----
+
+void AppState::serverNotifPosted(const std::string& id, const std::string& app, const std::optional<std::string>& title,
+                                 const std::optional<std::string>& text, std::int64_t time, bool replyable) {
+  onMain([=](AppState& hub) { hub.tellListener([&](AppStateEvents& e) { e.notifPosted(id, app, title, text, time, replyable); }); });
+}
+
+void AppState::serverNotifGone(const std::string& id) {
+  onMain([=](AppState& hub) { hub.tellListener([&](AppStateEvents& e) { e.notifGone(id); }); });
+}
+
+void AppState::serverNotifReplyResult(const std::string& id, bool ok, const std::optional<std::string>& reason) {
+  onMain([=](AppState& hub) { hub.tellListener([&](AppStateEvents& e) { e.notifReplyResult(id, ok, reason); }); });
+}
+
+void AppState::serverMessageReceived(const std::string& text) {
+  onMain([=](AppState& hub) { hub.tellListener([&](AppStateEvents& e) { e.messageReceived(text); }); });
+}
+
+void AppState::serverUrlReceived(const std::string& url, const std::optional<std::string>& context,
+                                 const std::optional<std::string>& app) {
+  onMain([=](AppState& hub) { hub.tellListener([&](AppStateEvents& e) { e.urlReceived(url, context, app); }); });
+}
+
+void AppState::serverMessageStatus(const std::string& id, bool acked, const std::optional<std::string>& pendingID) {
+  onMain([=](AppState& hub) { hub.tellListener([&](AppStateEvents& e) { e.messageStatus(id, acked, pendingID); }); });
+}
+
+void AppState::serverUrlStatus(const std::string& id, bool acked, const std::optional<std::string>& pendingID) {
+  onMain([=](AppState& hub) { hub.tellListener([&](AppStateEvents& e) { e.urlStatus(id, acked, pendingID); }); });
+}
+
+}  // namespace orvane

@@ -1,0 +1,211 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/app_state_events.hpp"
+#include "app/clip_history.hpp"
+#include "app/mac_media_observer.hpp"
+#include "app/pasteboard.hpp"
+#include "app/phone_media.hpp"
+#include "app/wake_signal.hpp"
+#include "app/workspace.hpp"
+#include "base/clock.hpp"
+#include "base/log.hpp"
+#include "base/published.hpp"
+#include "base/repeating_timer.hpp"
+#include "base/serial_queue.hpp"
+#include "base/user_defaults.hpp"
+#include "features/media/media_key_poster.hpp"
+#include "features/status/phone_status.hpp"
+#include "pairing/qr_image.hpp"
+#include "server/pairing_server_control.hpp"
+#include "server/pairing_server_delegate.hpp"
+#include "session/link_state.hpp"
+
+namespace orvane {
+
+// Everything the hub uses from outside. `main()` wires the real adapters; tests wire a
+// manual queue, a fake clock, a recording server and an in-process pasteboard.
+struct AppStateServices {
+  std::shared_ptr<SerialQueue> main;
+  const Clock* clock = &SystemClock::shared();
+  std::shared_ptr<UserDefaults> defaults;
+  std::shared_ptr<PairingServerControl> server;
+  std::shared_ptr<Pasteboard> pasteboard;
+  std::shared_ptr<WakeSignal> wake;            // none: wake from sleep is not noticed
+  std::shared_ptr<MacMediaObserver> macMedia;  // none: this computer's player is not watched
+  std::shared_ptr<Workspace> workspace;        // none: never trusted to post media keys
+  // Re-encodes this computer's cover art for the phone; none: no artwork is sent.
+  std::function<std::optional<ArtworkRenditions>(const Bytes& artwork)> artworkRenditions;
+  std::shared_ptr<LogSink> log;
+};
+
+// A phone's authentication that this computer refused because it does not hold the
+// paired phone's credential (it was forgotten here, or this computer's state was lost).
+struct StaleAuthAttempt {
+  std::string deviceID;
+  std::string reason;  // "unknown_device" or "credential_rejected"
+  WallTime at;
+  bool operator==(const StaleAuthAttempt&) const = default;
+};
+
+// The one long-lived application object: it owns the pairing server and is its
+// delegate, holds every value the views show (each a `Published` field the store and
+// the front ends observe), keeps the timers, syncs the clipboard with the phone and
+// restarts the link after the computer wakes. Lives on the main thread: every server
+// callback copies its arguments and continues there as a task that holds the hub
+// weakly, so a callback that comes after the hub is gone is dropped.
+class AppState final : public PairingServerDelegate, public std::enable_shared_from_this<AppState> {
+ public:
+  static constexpr Duration countdownInterval = std::chrono::seconds(1);
+  static constexpr Duration clipPollInterval = std::chrono::milliseconds(750);
+  static constexpr Duration wakeCheckDelay = std::chrono::milliseconds(1500);
+  static constexpr Duration macIsPlayingWait = std::chrono::milliseconds(500);
+  static constexpr Duration macTrackFreshFor = std::chrono::seconds(15);
+  static constexpr std::size_t maxAliasCharacters = 40;
+
+  // Builds the hub on the main thread. With `startNow` the server starts during
+  // construction; otherwise the caller starts it (after the terms are accepted).
+  static std::shared_ptr<AppState> create(AppStateServices services, bool startNow);
+  ~AppState() override;
+  AppState(const AppState&) = delete;
+  AppState& operator=(const AppState&) = delete;
+
+  // Published state, in declaration order. The phone's notifications, links and
+  // messages are reported through `AppStateEvents` for now.
+  Published<LinkState> linkState{LinkState::disconnected("Starting\u2026")};
+  Published<std::optional<QRImage>> qrImage;
+  Published<double> inviteExpiresIn{0};
+  Published<std::string> listenerIP;
+  Published<std::uint16_t> listenerPort{17431};
+  Published<std::vector<std::string>> allIPs;
+  Published<std::optional<std::string>> pendingName;
+  Published<std::optional<std::string>> pendingID;
+  Published<std::optional<std::string>> pairedName;
+  Published<std::optional<std::string>> pairedID;
+  Published<std::optional<PhoneMedia>> nowPlaying;
+  Published<std::optional<MacMediaObserver::Track>> macTrack;
+  Published<WallTime> macTrackUpdatedAt{WallTime{}};
+  Published<bool> accessibilityTrusted{false};
+  Published<std::optional<MediaKeyPoster::Dispatch>> lastMediaDispatch;
+  Published<std::string> linkDraft;
+  Published<std::string> lastQRText;
+  Published<bool> clipboardEnabled{false};
+  Published<bool> autoOpenLinks{true};
+  Published<std::optional<std::string>> clipLastEvent;
+  Published<std::vector<ClipHistoryItem>> clipHistory;
+  Published<std::optional<std::string>> deviceAlias;
+  Published<PhoneStatus> phoneStatus;
+  Published<std::optional<std::string>> phoneAddress;
+  // Why copies made in other programs may go unseen (a desktop that does not share its
+  // clipboard with programs in the background); none when every copy is seen.
+  Published<std::optional<std::string>> clipboardLimited;
+  Published<std::optional<StaleAuthAttempt>> staleAuthAttempt;
+
+  bool suppressMessagesAppNotifications() const { return suppressMessagesAppNotifications_; }
+  const std::string& macDeviceID() const { return macDeviceID_; }
+  std::int64_t lastChangeCount() const { return lastChangeCount_; }
+
+  // Where events without state of their own go (see AppStateEvents); held weakly.
+  void setEventListener(std::weak_ptr<AppStateEvents> listener) { events_ = std::move(listener); }
+
+  // User operations, on the main thread.
+  void startServer();
+  void renameDevice(const std::string& name);
+  void forget();
+  void openAccessibilitySettings();
+  void setMessagesTabVisibleAndActive(bool visibleAndActive);
+  void setClipboard(bool enabled);
+  void clearClipHistory();
+  void sendClipboardNow();
+  void pollPasteboard();
+  // Puts text on the pasteboard as if the user had copied it here.
+  void copyToPasteboard(const std::string& text);
+  void approvePending();
+  void denyPending();
+  void regenerateInvitation();
+  void disconnectSession();
+  // Restarts the link and asks the known phone to reconnect.
+  void reconnectNow();
+  void sendTestMessage(const std::string& text);
+  void sendTestUrl(const std::string& url);
+  // Closes the server's connections and listener; `done` runs on the server's queue.
+  void shutdown(std::function<void()> done);
+
+  // PairingServerDelegate: called on the server's queue, each continues on the main one.
+  void serverStateChanged(const LinkState& state) override;
+  void serverInvitationChanged(const std::string& qrText, double expiresIn, const std::string& ip, std::uint16_t port,
+                               const std::vector<std::string>& allIPs, const std::optional<QRImage>& image) override;
+  void serverPendingRequest(const std::string& deviceName, const std::string& deviceID) override;
+  void serverPendingCleared() override;
+  void serverPairedDeviceChanged(const std::optional<std::string>& name, const std::optional<std::string>& id) override;
+  void serverHistoryCleared() override;
+  void serverPhoneAddressChanged(const std::optional<std::string>& address) override;
+  void serverAuthRefused(const std::string& deviceID, const std::string& reason) override;
+  void serverPhoneStatusChanged(const PhoneStatus& status) override;
+  void serverClipboardReceived(const std::string& text, const std::string& clipID, const std::string& origin) override;
+  void serverMediaChanged(const std::optional<std::string>& app, const std::optional<std::string>& title,
+                          const std::optional<std::string>& artist, const std::optional<std::string>& album, bool playing,
+                          const std::optional<Bytes>& artwork) override;
+  void serverMediaCommandResult(MediaKeyPoster::Dispatch dispatch) override;
+  // Asks the main thread, waiting at most 0.5 s; never call it on the main thread.
+  std::optional<bool> serverMacIsPlaying() override;
+  void serverNotifPosted(const std::string& id, const std::string& app, const std::optional<std::string>& title,
+                         const std::optional<std::string>& text, std::int64_t time, bool replyable) override;
+  void serverNotifGone(const std::string& id) override;
+  void serverNotifReplyResult(const std::string& id, bool ok, const std::optional<std::string>& reason) override;
+  void serverMessageReceived(const std::string& text) override;
+  void serverUrlReceived(const std::string& url, const std::optional<std::string>& context,
+                         const std::optional<std::string>& app) override;
+  void serverMessageStatus(const std::string& id, bool acked, const std::optional<std::string>& pendingID) override;
+  void serverUrlStatus(const std::string& id, bool acked, const std::optional<std::string>& pendingID) override;
+
+ private:
+  explicit AppState(AppStateServices services, bool startNow);
+  void construct();
+
+  // Runs `work` on the main queue if the hub still exists then.
+  template <class F>
+  void onMain(F work) {
+    services_.main->post([weak = weak_from_this(), work = std::move(work)]() mutable {
+      if (auto self = weak.lock()) work(*self);
+    });
+  }
+  template <class F>
+  void onMainAfter(Duration delay, F work) {
+    services_.main->postAfter(delay, [weak = weak_from_this(), work = std::move(work)]() mutable {
+      if (auto self = weak.lock()) work(*self);
+    });
+  }
+  template <class F>
+  void tellListener(F call) {
+    if (auto listener = events_.lock()) call(*listener);
+  }
+
+  void applyState(const LinkState& state);
+  void refreshMedia();
+  void handleWake();
+  void sendPasteboardText();
+  void applyReceivedClip(const std::string& text);
+  void recordClip(const std::string& text, bool outgoing);
+  bool readTrust() const;
+  std::optional<bool> macIsPlayingNow() const;
+  std::string loadOrCreateMacDeviceID();
+
+  AppStateServices services_;
+  Logger log_;
+  bool suppressMessagesAppNotifications_ = false;
+  RepeatingTimer countdown_;
+  RepeatingTimer clipPoll_;
+  bool startNow_ = false;
+  std::int64_t lastChangeCount_ = 0;
+  std::string macDeviceID_;
+  std::weak_ptr<AppStateEvents> events_;
+};
+
+}  // namespace orvane
