@@ -13,12 +13,14 @@
 #include "platform/linux/avahi_advertiser.hpp"
 #include "platform/linux/file_keychain.hpp"
 #include "platform/linux/json_defaults_file.hpp"
+#include "platform/linux/linux_workspace.hpp"
 #include "platform/linux/posix_host_info.hpp"
 #include "platform/linux/sysfs_mac_health.hpp"
 #include "platform/linux/syslog_sink.hpp"
 #include "platform/linux/xdg_paths.hpp"
 #include "platform/qt/qr_png_writer.hpp"
 #include "platform/qt/qt_main_queue.hpp"
+#include "app/memory_pasteboard.hpp"
 #include "features/notifications/url_gate.hpp"
 
 namespace orvane::cli {
@@ -27,7 +29,7 @@ HeadlessApp::HeadlessApp(Options options) : options_(std::move(options)) {}
 
 HeadlessApp::~HeadlessApp() {
   // Without an event loop left to finish a shutdown: stop the queue, then release.
-  if (server_ || serverQueue_) release();
+  if (hub_ || server_ || serverQueue_) release();
 }
 
 bool HeadlessApp::passTermsGate(UserDefaults& defaults) {
@@ -84,13 +86,13 @@ std::optional<int> HeadlessApp::start() {
   transportOptions.advertiser = std::make_shared<AvahiAdvertiser>(Logger(log, "dnssd"));
   transport_ = std::make_shared<AsioTransport>(*serverQueue_, std::move(transportOptions));
 
-  HeadlessDelegate::QRSink qrSink;
+  HeadlessView::QRSink qrSink;
   if (options_.qrPngPath) {
     qrSink = [path = *options_.qrPngPath, printer = printer_](const QRImage& image) {
       if (auto written = writeQRPng(image, path); !written) printer->note("orvane: cannot write " + path + ": " + written.error());
     };
   }
-  delegate_ = std::make_shared<HeadlessDelegate>(mainQueue_, printer_, std::move(qrSink));
+  view_ = std::make_shared<HeadlessView>(printer_, std::move(qrSink));
 
   PairingServerServices services;
   services.queue = serverQueue_;
@@ -107,15 +109,31 @@ std::optional<int> HeadlessApp::start() {
     return 70;
   }
   server_ = std::move(*server);
-  server_->setDelegate(delegate_);
-  server_->start();
+
+  AppStateServices hub;
+  hub.main = mainQueue_;
+  hub.defaults = *defaults;
+  hub.server = server_;
+  hub.pasteboard = makePasteboard(log);
+  // No player can be controlled from here yet.
+  hub.workspace = std::make_shared<LinuxWorkspace>(nullptr);
+  hub.log = log;
+  // The view subscribes before the server starts, so that it prints the first state.
+  hub_ = AppState::create(std::move(hub), false);
+  view_->observe(*hub_);
+  hub_->setEventListener(view_);
+  hub_->startServer();
   return std::nullopt;
+}
+
+std::shared_ptr<Pasteboard> HeadlessApp::makePasteboard(const std::shared_ptr<LogSink>&) {
+  return std::make_shared<MemoryPasteboard>();
 }
 
 void HeadlessApp::handleCommand(const std::string& raw) {
   const std::string line = text::trim(raw);
   // After quit the server is shutting down: a restart now would outlive its queue.
-  if (line.empty() || !server_ || quitting_) return;
+  if (line.empty() || !hub_ || quitting_) return;
   const auto space = line.find(' ');
   const std::string command = line.substr(0, space);
   const std::string argument = space == std::string::npos ? "" : text::trim(line.substr(space + 1));
@@ -123,42 +141,57 @@ void HeadlessApp::handleCommand(const std::string& raw) {
   if (command == "quit") {
     quit();
   } else if (command == "approve") {
-    server_->approvePending();
+    hub_->approvePending();
   } else if (command == "deny") {
-    server_->denyPending();
+    hub_->denyPending();
   } else if (command == "forget") {
-    server_->forgetPaired();
+    hub_->forget();
   } else if (command == "disconnect") {
-    server_->disconnectSession();
+    hub_->disconnectSession();
   } else if (command == "reconnect") {
-    server_->restart();
-    server_->requestPhoneReconnect();
+    hub_->reconnectNow();
   } else if (command == "new-code") {
-    server_->regenerateInvitation();
+    hub_->regenerateInvitation();
   } else if (command == "message" && !argument.empty()) {
-    server_->sendTestMessage(argument);
+    hub_->sendTestMessage(argument);
   } else if (command == "link" && !argument.empty()) {
     if (auto url = UrlGate::normalizeUrl(argument)) {
-      server_->sendTestUrl(*url);
+      hub_->sendTestUrl(*url);
     } else {
       printer_->note("Not a web link: " + argument);
     }
+  } else if (command == "clipboard" && (argument == "on" || argument == "off")) {
+    hub_->setClipboard(argument == "on");
+  } else if (command == "copy" && !argument.empty()) {
+    hub_->copyToPasteboard(argument);
+  } else if (command == "send-clipboard" && argument.empty()) {
+    if (!*hub_->clipboardEnabled) {
+      printer_->note("Clipboard sync is off \u2014 type clipboard on first");
+    } else if (!hub_->linkState->isConnected()) {
+      printer_->note("No phone is connected; nothing was sent");
+    } else {
+      hub_->sendClipboardNow();
+    }
+  } else if (command == "rename") {
+    hub_->renameDevice(argument);
   } else {
-    printer_->note("Unknown command: " + line + " (try approve, deny, forget, disconnect, reconnect, new-code, message TEXT, link URL, quit)");
+    printer_->note("Unknown command: " + line +
+                   " (try approve, deny, forget, disconnect, reconnect, new-code, message TEXT, link URL, clipboard on|off, "
+                   "copy TEXT, send-clipboard, rename NAME, quit)");
   }
 }
 
 void HeadlessApp::quit() {
   if (quitting_) return;
   quitting_ = true;
-  if (!server_) {
+  if (!hub_) {
     release();
     return;
   }
   // The server closes its connections and its listener on its own queue; the main
   // thread goes on with its event loop and finishes when told the server is done.
   std::weak_ptr<QtMainQueue> main = mainQueue_;
-  server_->shutdown([main, this] {
+  hub_->shutdown([main, this] {
     if (auto queue = main.lock()) queue->post([this] { release(); });
   });
 }
@@ -167,6 +200,8 @@ void HeadlessApp::release() {
   // The queue's thread ends first, so that nothing runs on it while the objects built
   // on its context are destroyed here.
   if (serverQueue_) serverQueue_->stop();
+  hub_.reset();
+  view_.reset();
   server_.reset();
   transport_.reset();
   serverQueue_.reset();

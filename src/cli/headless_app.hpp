@@ -5,7 +5,8 @@
 
 #include "cli/cli_options.hpp"
 #include "cli/event_printer.hpp"
-#include "cli/headless_delegate.hpp"
+#include "app/app_state.hpp"
+#include "cli/headless_view.hpp"
 #include "server/pairing_server.hpp"
 
 namespace orvane {
@@ -17,8 +18,10 @@ class QtMainQueue;
 
 namespace orvane::cli {
 
-// The core without a display: the pairing server on its own queue, events on
-// standard output, commands from standard input. Runs inside a QCoreApplication.
+// The program without windows: the hub and its server, events on standard output,
+// commands from standard input. Nothing here talks to the server but the hub. Runs
+// inside a QCoreApplication, or a QGuiApplication when a display is there so that the
+// desktop's clipboard is synced.
 class HeadlessApp {
  public:
   explicit HeadlessApp(Options options);
@@ -26,7 +29,7 @@ class HeadlessApp {
 
   // Sets everything up and starts serving; the exit status on failure.
   std::optional<int> start();
-  // Runs one command line ("approve", "quit", …).
+  // Runs one command line ("approve", "copy TEXT", "quit", …).
   void handleCommand(const std::string& line);
   // Asks the server to close its connections, then stops its queue and ends the event
   // loop; returns at once.
@@ -34,6 +37,7 @@ class HeadlessApp {
 
  private:
   bool passTermsGate(UserDefaults& defaults);
+  std::shared_ptr<Pasteboard> makePasteboard(const std::shared_ptr<LogSink>& log);
   void release();
 
   Options options_;
@@ -42,8 +46,9 @@ class HeadlessApp {
   std::shared_ptr<JsonDefaultsFile> defaults_;
   std::shared_ptr<AsioSerialQueue> serverQueue_;
   std::shared_ptr<AsioTransport> transport_;
-  std::shared_ptr<HeadlessDelegate> delegate_;
   std::shared_ptr<PairingServer> server_;
+  std::shared_ptr<HeadlessView> view_;
+  std::shared_ptr<AppState> hub_;
   bool quitting_ = false;
 };
 

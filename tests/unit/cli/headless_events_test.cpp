@@ -4,7 +4,7 @@
 
 #include "cli/cli_options.hpp"
 #include "cli/event_printer.hpp"
-#include "cli/headless_delegate.hpp"
+#include "cli/headless_view.hpp"
 #include "cli/qr_terminal.hpp"
 
 namespace orvane::cli {
@@ -26,7 +26,7 @@ TEST(HeadlessEvents, StateEventsCarryTheFieldOfTheirCase) {
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.json);
-    EXPECT_EQ(HeadlessDelegate::stateEvent(row.state).dump(), row.json);
+    EXPECT_EQ(HeadlessView::stateEvent(row.state).dump(), row.json);
   }
 }
 
@@ -37,7 +37,7 @@ TEST(HeadlessEvents, PrinterWritesOneFlushedLinePerEvent) {
   ASSERT_NE(out, nullptr);
   {
     EventPrinter json(true, out);
-    json.print(HeadlessDelegate::stateEvent(LinkState::connected()));
+    json.print(HeadlessView::stateEvent(LinkState::connected()));
     json.print(Event{{"event", "pendingCleared"}});
   }
   std::fclose(out);
@@ -47,7 +47,7 @@ TEST(HeadlessEvents, PrinterWritesOneFlushedLinePerEvent) {
 }
 
 TEST(HeadlessEvents, ReadableFormNamesWhatHappened) {
-  EXPECT_EQ(readable(HeadlessDelegate::stateEvent(LinkState::disconnected("Phone went silent \u2014 still listening"))),
+  EXPECT_EQ(readable(HeadlessView::stateEvent(LinkState::disconnected("Phone went silent \u2014 still listening"))),
             "State: Not connected \u2014 Phone went silent \u2014 still listening");
   EXPECT_EQ(readable(Event{{"event", "pending"}, {"deviceName", "Pixel 8"}, {"deviceID", "p8"}}),
             "Pixel 8 (p8) asks to pair \u2014 type approve or deny");

@@ -25,7 +25,9 @@ bool answeredAtOnce(ServerHarness& h, const std::string& host, const std::string
   EXPECT_FALSE(conn->lastSent()) << "not before 200 ms";
   h.advance(milliseconds(1));
   EXPECT_TRUE(conn->lastSent());
-  if (conn->lastSent()) EXPECT_EQ(conn->lastSent()->body, (Body{{"reason", "unknown_device"}})) << "the same code";
+  if (conn->lastSent()) {
+    EXPECT_EQ(conn->lastSent()->body, (Body{{"reason", "unknown_device"}})) << "the same code";
+  }
   EXPECT_TRUE(conn->cancelled);
   return false;
 }
