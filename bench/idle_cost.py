@@ -1,0 +1,81 @@
+#!/usr/bin/env python3
+"""Idle cost of `orvane --headless`: CPU seconds, wake-ups (voluntary context switches
+of all its threads) and resident memory over a window of quiet time, once with no
+phone paired and once with a paired, connected orvane-phone and clipboard sync on.
+Figures, not pass/fail.
+
+    bench/idle_cost.py --bin-dir build-release/bin [--seconds 60]
+"""
+
+import argparse
+import os
+import sys
+import time
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "e2e"))
+import harness  # noqa: E402
+
+TICKS = os.sysconf("SC_CLK_TCK")
+PAGE = os.sysconf("SC_PAGE_SIZE")
+
+
+def sample(pid):
+    """(CPU seconds of the process, voluntary switches of all its threads, RSS bytes)."""
+    with open(f"/proc/{pid}/stat") as f:
+        fields = f.read().rsplit(")", 1)[1].split()
+    cpu = (int(fields[11]) + int(fields[12])) / TICKS  # utime, stime
+    switches = 0
+    for tid in os.listdir(f"/proc/{pid}/task"):
+        try:
+            with open(f"/proc/{pid}/task/{tid}/status") as f:
+                for line in f:
+                    if line.startswith("voluntary_ctxt_switches:"):
+                        switches += int(line.split()[1])
+        except FileNotFoundError:
+            pass  # a thread that ended while we looked
+    with open(f"/proc/{pid}/statm") as f:
+        rss = int(f.read().split()[1]) * PAGE
+    return cpu, switches, rss
+
+
+def measure(name, proc, seconds):
+    pid = proc._proc.pid
+    cpu0, sw0, _ = sample(pid)
+    peak = 0
+    end = time.monotonic() + seconds
+    while time.monotonic() < end:
+        time.sleep(1)
+        peak = max(peak, sample(pid)[2])
+    cpu1, sw1, rss = sample(pid)
+    print(f"{name:<34} cpu {cpu1 - cpu0:6.3f} s   wake-ups {(sw1 - sw0) / seconds:6.1f} /s   "
+          f"rss {rss / 1048576:6.1f} MiB (peak {peak / 1048576:.1f})", flush=True)
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--bin-dir", required=True)
+    parser.add_argument("--seconds", type=float, default=60)
+    args = parser.parse_args()
+    harness.BIN_DIR = os.path.abspath(args.bin_dir)
+
+    box = harness.Sandbox("idle-unpaired")
+    try:
+        orvane, _ = box.orvane()
+        measure("unpaired", orvane, args.seconds)
+    finally:
+        box.close()
+
+    box = harness.Sandbox("idle-paired")
+    try:
+        orvane, invitation = box.orvane()
+        phone = harness.pair(box, orvane, invitation["qrText"])
+        orvane.send("clipboard on")
+        orvane.expect({"event": "clipboardSync", "enabled": True})
+        measure("paired, connected, clipboard on", orvane, args.seconds)
+        harness.check(phone.running(), "the phone left during the measurement")
+    finally:
+        box.close()
+
+
+if __name__ == "__main__":
+    main()
