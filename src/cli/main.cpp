@@ -4,10 +4,12 @@
 #include <unistd.h>
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QSocketNotifier>
 #include <QTimer>
 #include <atomic>
 #include <iostream>
+#include <memory>
 
 #include "cli/cli_options.hpp"
 #include "cli/command_reader.hpp"
@@ -46,7 +48,16 @@ int main(int argc, char** argv) {
     parsed.options.headless = true;
   }
 
-  QCoreApplication app(argc, argv);
+  // With a display there, the headless program still syncs the desktop's clipboard,
+  // which needs the graphical application object; it opens no window. Should the
+  // display be unreachable, Qt falls back to a platform of its own rather than abort.
+  const bool display = !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+  if (display && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+    qputenv("QT_QPA_PLATFORM", qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") ? "xcb;offscreen" : "wayland;xcb;offscreen");
+  }
+  std::unique_ptr<QCoreApplication> application =
+      display ? std::make_unique<QGuiApplication>(argc, argv) : std::make_unique<QCoreApplication>(argc, argv);
+  QCoreApplication& app = *application;
   QCoreApplication::setApplicationName("Orvane");
 
   orvane::cli::HeadlessApp headless(parsed.options);

@@ -285,6 +285,7 @@ class Sandbox:
         self.phone_state = os.path.join(self.root, "phone", "state.json")
         self.processes = []
         self._count = 0
+        self.extra_env = {}  # set by a test that runs the programs on a display
 
     def env(self):
         env = dict(os.environ)
@@ -292,6 +293,11 @@ class Sandbox:
         # No D-Bus session of the developer's desktop: the headless program must not
         # need one.
         env.pop("DBUS_SESSION_BUS_ADDRESS", None)
+        # Nor its display: without one the computer keeps a clipboard of its own, which
+        # the `copy` command fills, so that no test touches the developer's clipboard.
+        for name in ("DISPLAY", "WAYLAND_DISPLAY"):
+            env.pop(name, None)
+        env.update(self.extra_env)
         return env
 
     def start(self, name, argv):
