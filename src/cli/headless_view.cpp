@@ -104,6 +104,10 @@ void HeadlessView::observe(AppState& hub) {
   subscriptions_.push_back(hub.clipboardEnabled.subscribe([this](bool on) {
     print({{"event", "clipboardSync"}, {"enabled", on}});
   }));
+  // Known from the start: the clipboard cannot see every copy made elsewhere.
+  subscriptions_.push_back(hub.clipboardLimited.subscribeAndPrime([this](const std::optional<std::string>& why) {
+    if (why) print({{"event", "clipboardLimited"}, {"reason", *why}});
+  }));
   subscriptions_.push_back(hub.deviceAlias.subscribe([this](const std::optional<std::string>& alias) {
     print({{"event", "alias"}, {"alias", optional(alias)}});
   }));
