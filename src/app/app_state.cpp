@@ -231,11 +231,13 @@ void AppState::applyState(const LinkState& state) {
 }
 
 void AppState::handleWake() {
-  if (linkState->isConnected()) return;
-  if (!*pairedID && !*pairedName) return;
-  log_.info("woke from sleep with the phone away: restarting the link and nudging the phone");
-  services_.server->restart();
-  services_.server->requestPhoneReconnect();
+  const bool reconnect = !linkState->isConnected() && (*pairedID || *pairedName);
+  if (reconnect) {
+    log_.info("woke from sleep with the phone away: restarting the link and nudging the phone");
+    services_.server->restart();
+    services_.server->requestPhoneReconnect();
+  }
+  tellListener([&](AppStateEvents& e) { e.wakeChecked(reconnect); });
 }
 
 // ---- delegate callbacks (server queue → main) ----

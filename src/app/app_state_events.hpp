@@ -23,6 +23,9 @@ class AppStateEvents {
   virtual void messageStatus(const std::string& id, bool acked, const std::optional<std::string>& pendingID) = 0;
   virtual void urlStatus(const std::string& id, bool acked, const std::optional<std::string>& pendingID) = 0;
   virtual void historyCleared() = 0;
+  // The check after the computer woke from sleep has run: `reconnecting` when it
+  // restarted the link and asked the phone to come back.
+  virtual void wakeChecked(bool reconnecting) = 0;
 };
 
 }  // namespace orvane

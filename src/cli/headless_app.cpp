@@ -19,6 +19,7 @@
 #include "platform/linux/syslog_sink.hpp"
 #include "platform/linux/xdg_paths.hpp"
 #include "platform/qt/qr_png_writer.hpp"
+#include "platform/qt/logind_wake_signal.hpp"
 #include "platform/qt/qt_main_queue.hpp"
 #include "app/memory_pasteboard.hpp"
 #include "features/notifications/url_gate.hpp"
@@ -115,6 +116,7 @@ std::optional<int> HeadlessApp::start() {
   hub.defaults = *defaults;
   hub.server = server_;
   hub.pasteboard = makePasteboard(log);
+  hub.wake = std::make_shared<LogindWakeSignal>(Logger(log, "wake"));
   // No player can be controlled from here yet.
   hub.workspace = std::make_shared<LinuxWorkspace>(nullptr);
   hub.log = log;

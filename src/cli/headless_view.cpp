@@ -150,4 +150,6 @@ void HeadlessView::urlStatus(const std::string& id, bool acked, const std::optio
 
 void HeadlessView::historyCleared() { print({{"event", "historyCleared"}}); }
 
+void HeadlessView::wakeChecked(bool reconnecting) { print({{"event", "woke"}, {"reconnect", reconnecting}}); }
+
 }  // namespace orvane::cli

@@ -30,6 +30,7 @@ class HeadlessView final : public AppStateEvents {
   void messageStatus(const std::string& id, bool acked, const std::optional<std::string>& pendingID) override;
   void urlStatus(const std::string& id, bool acked, const std::optional<std::string>& pendingID) override;
   void historyCleared() override;
+  void wakeChecked(bool reconnecting) override;
 
   // The printed form of single pieces of state.
   static Event stateEvent(const LinkState& state);
