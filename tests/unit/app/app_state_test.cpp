@@ -26,6 +26,26 @@ TEST_F(HubTest, ConstructionTellsTheServerInOrderAndReadsThePasteboardAfterTheSt
   EXPECT_EQ(hub->linkState.get(), LinkState::disconnected("Starting\u2026"));
 }
 
+TEST_F(HubTest, APasteboardThatMissesCopiesIsReportedOnce) {
+  struct Limited final : Pasteboard {
+    std::int64_t changeCount() override { return 0; }
+    std::optional<std::string> string() override { return std::nullopt; }
+    void setString(const std::string&) override {}
+    std::optional<std::string> limitation() const override { return "copies elsewhere are missed"; }
+  };
+  auto limited = std::make_shared<Limited>();
+  AppStateServices s;
+  s.main = main;
+  s.clock = &clock;
+  s.defaults = defaults;
+  s.server = server;
+  s.pasteboard = limited;
+  hub = AppState::create(std::move(s), false);
+  EXPECT_EQ(*hub->clipboardLimited, "copies elsewhere are missed");
+  build();
+  EXPECT_FALSE(*hub->clipboardLimited) << "a pasteboard that sees every copy reports nothing";
+}
+
 TEST_F(HubTest, WithoutStartNowTheServerWaitsForTheCaller) {
   build(false);
   EXPECT_EQ(server->calls, (std::vector<std::string>{"setDelegate", "setClipboardEnabled 0"}));
