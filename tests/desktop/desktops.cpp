@@ -7,6 +7,7 @@
 
 #include "desktop_test_support.hpp"
 #include "platform/qt/qt_pasteboard.hpp"
+#include "platform/qt/wl_clipboard_pasteboard.hpp"
 
 namespace orvane::testing {
 
@@ -43,6 +44,34 @@ class X11Desktop final : public Desktop {
   }
 };
 
+class SwayDesktop final : public Desktop {
+ public:
+  std::string qtPlatform() const override { return "wayland"; }
+  std::string script() const override { return "tests/desktop/sway_env.sh"; }
+  std::unique_ptr<Pasteboard> makePasteboard() const override {
+    auto started = WlClipboardPasteboard::start({});
+    if (!started) {
+      ADD_FAILURE() << "the wl-clipboard pasteboard did not start: " << started.error();
+      return nullptr;
+    }
+    return std::move(*started);
+  }
+  // wl-copy returns once the compositor has the copy. Our event loop does not run
+  // meanwhile, so the watch's word of the copy is still to be read when this returns,
+  // as it would be for a copy made just before the hub writes.
+  bool copyText(const std::string& text) const override {
+    return runTool("wl-copy", {}, text, Loop::waits).exitCode == 0;
+  }
+  bool copyImage() const override {
+    return runTool("wl-copy", {"--type", "image/png"}, tinyPng(), Loop::waits).exitCode == 0;
+  }
+  std::optional<std::string> pasteText() const override {
+    ToolRun run = runTool("wl-paste", {"--no-newline", "--type", "text/plain;charset=utf-8"});
+    if (run.exitCode != 0) return std::nullopt;
+    return run.output;
+  }
+};
+
 }  // namespace
 
 void expectCountThroughLaterCopy(const Desktop& desktop, Pasteboard& pasteboard, std::int64_t expected) {
@@ -58,6 +87,11 @@ void expectCountThroughLaterCopy(const Desktop& desktop, Pasteboard& pasteboard,
 
 const Desktop& x11Desktop() {
   static const X11Desktop desktop;
+  return desktop;
+}
+
+const Desktop& swayDesktop() {
+  static const SwayDesktop desktop;
   return desktop;
 }
 

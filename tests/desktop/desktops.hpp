@@ -10,7 +10,7 @@
 namespace orvane::testing {
 
 // A desktop the pasteboards run against, with another program that copies and pastes
-// on it: xclip on X11.
+// on it: xclip on X11, wl-copy and wl-paste on Wayland.
 class Desktop {
  public:
   virtual ~Desktop() = default;
@@ -32,5 +32,6 @@ class Desktop {
 void expectCountThroughLaterCopy(const Desktop& desktop, Pasteboard& pasteboard, std::int64_t expected);
 
 const Desktop& x11Desktop();
+const Desktop& swayDesktop();
 
 }  // namespace orvane::testing

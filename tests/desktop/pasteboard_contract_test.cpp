@@ -1,5 +1,7 @@
-// The pasteboard contract on a real desktop: QtPasteboard on an X server (Xvfb), with
-// another program copying and pasting beside it. Run through x11_env.sh (X11/*).
+// The pasteboard contract on a real desktop, the same cases for QtPasteboard on an X
+// server (Xvfb) and WlClipboardPasteboard on a Wayland compositor (headless sway), with
+// another program copying and pasting beside it. Run through x11_env.sh (X11/*) and
+// sway_env.sh (Sway/*).
 #include <gtest/gtest.h>
 
 #include <QGuiApplication>
@@ -127,6 +129,7 @@ TEST_P(PasteboardContract, AnotherCopyRightBeforeOwnWriteShowsAfterItOnlyIfItSta
 std::string platformOf(const ::testing::TestParamInfo<const Desktop*>& info) { return info.param->qtPlatform(); }
 
 INSTANTIATE_TEST_SUITE_P(X11, PasteboardContract, ::testing::Values(&x11Desktop()), platformOf);
+INSTANTIATE_TEST_SUITE_P(Sway, PasteboardContract, ::testing::Values(&swayDesktop()), platformOf);
 
 }  // namespace
 }  // namespace orvane::testing
