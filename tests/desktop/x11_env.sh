@@ -59,7 +59,8 @@ until grep -q '^[0-9]' "$work/display" 2>/dev/null; do
   sleep 0.02
 done
 
-export DISPLAY=":$(head -n1 "$work/display")"
+display=$(head -n1 "$work/display")
+export DISPLAY=":$display"
 export QT_QPA_PLATFORM=xcb
 unset WAYLAND_DISPLAY
 set +e
