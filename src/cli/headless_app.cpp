@@ -14,7 +14,6 @@
 #include "platform/linux/avahi_advertiser.hpp"
 #include "platform/linux/file_keychain.hpp"
 #include "platform/linux/json_defaults_file.hpp"
-#include "platform/linux/linux_workspace.hpp"
 #include "platform/linux/posix_host_info.hpp"
 #include "platform/linux/sysfs_mac_health.hpp"
 #include "platform/linux/syslog_sink.hpp"
@@ -23,6 +22,7 @@
 #include "platform/qt/desktop_pasteboard.hpp"
 #include "platform/qt/logind_wake_signal.hpp"
 #include "platform/qt/qt_main_queue.hpp"
+#include "platform/qt/qt_workspace.hpp"
 #include "app/memory_pasteboard.hpp"
 #include "features/notifications/url_gate.hpp"
 
@@ -120,7 +120,7 @@ std::optional<int> HeadlessApp::start() {
   hub.pasteboard = makePasteboard(log);
   hub.wake = std::make_shared<LogindWakeSignal>(Logger(log, "wake"));
   // No player can be controlled from here yet.
-  hub.workspace = std::make_shared<LinuxWorkspace>(nullptr);
+  hub.workspace = std::make_shared<QtWorkspace>(Logger(log, "workspace"), nullptr);
   hub.log = log;
   // The view subscribes before the server starts, so that it prints the first state.
   hub_ = AppState::create(std::move(hub), false);

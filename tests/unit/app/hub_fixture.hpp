@@ -92,6 +92,12 @@ class FakeWake final : public WakeSignal {
 
 class FakeWorkspace final : public Workspace {
  public:
+  bool openURL(const std::string& url) override {
+    opened_urls.push_back(url);
+    return opens;
+  }
+  std::vector<std::string> opened_urls;
+  bool opens = true;
   void openAccessibilitySettings() override { ++opened; }
   bool isProcessTrusted() override { return trusted; }
   bool trusted = false;
