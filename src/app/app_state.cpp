@@ -3,9 +3,12 @@
 #include <condition_variable>
 #include <mutex>
 
+#include "app/delivery_status.hpp"
+#include "app/link_opening.hpp"
 #include "base/crypto.hpp"
 #include "base/text.hpp"
 #include "features/clipboard/clipboard_gate.hpp"
+#include "features/notifications/url_gate.hpp"
 
 namespace orvane {
 
@@ -15,6 +18,33 @@ constexpr const char* autoOpenLinks = "orvane.links.autoOpen";
 constexpr const char* macDeviceID = "zel.macDeviceID";
 constexpr const char* clipboardEnabled = "zel.clipboard.sync.enabled";
 }  // namespace keys
+
+namespace banner {
+constexpr const char* notifPrefix = "zel-notif-";
+constexpr const char* notifCategory = "zel.notif";
+constexpr const char* replyCategory = "zel.notif.reply";
+constexpr const char* urlCategory = "zel.url";
+constexpr const char* dismissAction = "zel.notif.dismiss";
+constexpr const char* replyAction = "zel.notif.replyinput";
+constexpr const char* openAction = "zel.url.open";
+constexpr const char* copyAction = "zel.url.copy";
+
+std::vector<NotificationCategory> categories() {
+  using Kind = NotificationAction::Kind;
+  const NotificationAction dismiss{dismissAction, "Dismiss", Kind::destructive, false, "", ""};
+  const NotificationAction reply{replyAction, "Reply", Kind::textInput, true, "Send", "Reply\u2026"};
+  return {
+      {urlCategory, {{openAction, "Open", Kind::plain, true, "", ""}, {copyAction, "Copy", Kind::plain, true, "", ""}}},
+      {notifCategory, {dismiss}},
+      {replyCategory, {dismiss, reply}},
+  };
+}
+}  // namespace banner
+
+namespace {
+// The Messages app of the phone, whose banners the open Messages tab makes redundant.
+bool isMessagesApp(const std::string& app) { return text::asciiLower(text::trim(app)) == "messages"; }
+}  // namespace
 
 std::shared_ptr<AppState> AppState::create(AppStateServices services, bool startNow) {
   std::shared_ptr<AppState> hub(new AppState(std::move(services), startNow));
@@ -58,6 +88,12 @@ void AppState::construct() {
     if (self && *self->inviteExpiresIn > 0) self->inviteExpiresIn = *self->inviteExpiresIn - 1;
   });
 
+  if (services_.notifications) {
+    services_.notifications->setResponseHandler([weak = weak_from_this()](const NotificationResponse& response) {
+      if (auto self = weak.lock()) self->handleNotificationResponse(response);
+    });
+  }
+
   if (services_.macMedia) {
     std::weak_ptr<AppState> weak = weak_from_this();
     services_.macMedia->setHandlers(
@@ -85,6 +121,8 @@ void AppState::construct() {
         });
     services_.macMedia->refresh();
   }
+
+  if (services_.notifications) services_.notifications->setCategories(banner::categories());
 
   clipPoll_ = RepeatingTimer(services_.main, clipPollInterval, [weak = weak_from_this()] {
     if (auto self = weak.lock()) self->pollPasteboard();
@@ -134,7 +172,135 @@ void AppState::openAccessibilitySettings() {
 }
 
 void AppState::setMessagesTabVisibleAndActive(bool visibleAndActive) {
+  if (visibleAndActive == suppressMessagesAppNotifications_) return;
   suppressMessagesAppNotifications_ = visibleAndActive;
+  if (!visibleAndActive || !services_.notifications) return;
+  // The open tab shows these messages already: their banners go.
+  std::vector<std::string> withdrawn;
+  for (const PhoneNotif& n : *notifs)
+    if (isMessagesApp(n.app)) withdrawn.push_back(banner::notifPrefix + n.id);
+  if (!withdrawn.empty()) services_.notifications->remove(withdrawn);
+}
+
+void AppState::setAutoOpenLinks(bool enabled) {
+  autoOpenLinks = enabled;
+  services_.defaults->set(keys::autoOpenLinks, enabled);
+}
+
+// ---- notifications, links, messages ----
+
+void AppState::dismissNotif(const std::string& id) {
+  if (!linkState->isConnected()) return;
+  services_.server->sendNotifDismiss(id);
+  auto list = *notifs;
+  std::erase_if(list, [&](const PhoneNotif& n) { return n.id == id; });
+  notifs = std::move(list);
+}
+
+void AppState::replyNotif(const std::string& id, const std::string& raw) {
+  const std::string text = text::trim(raw);
+  if (text.empty() || text::longerThan(text, maxTextCharacters)) return;
+  if (linkState->isConnected()) {
+    services_.server->sendNotifReply(id, text);
+    return;
+  }
+  auto list = *notifs;
+  auto it = std::find_if(list.begin(), list.end(), [&](const PhoneNotif& n) { return n.id == id; });
+  if (it == list.end()) return;
+  it->replyResult = false;
+  it->replyDetail = "offline";
+  notifs = std::move(list);
+}
+
+void AppState::sendUrl(const std::string& raw) {
+  auto url = UrlGate::normalizeUrl(raw);
+  if (!url || url->empty() || !linkState->isConnected()) return;
+  std::string pendingID = std::string(DeliveryStatus::pendingPrefix) + crypto::uuidString();
+  services_.server->sendTestUrl(*url, pendingID);
+  auto list = *urls;
+  list.push_back(UrlLine{std::move(pendingID), true, *url, std::nullopt, std::nullopt, std::nullopt});
+  DeliveryStatus::keepLast(list, maxUrls);
+  urls = std::move(list);
+}
+
+void AppState::send(const std::string& raw) {
+  const std::string text = text::trim(raw);
+  if (text.empty() || text::longerThan(text, maxTextCharacters) || !linkState->isConnected()) return;
+  std::string pendingID = std::string(DeliveryStatus::pendingPrefix) + crypto::uuidString();
+  services_.server->sendTestMessage(text, pendingID);
+  auto list = *lines;
+  list.push_back(ChatLine{std::move(pendingID), true, text, std::nullopt});
+  lines = std::move(list);
+}
+
+void AppState::askNotificationPermissionOnce() {
+  if (urlNotifyAsked_) return;
+  urlNotifyAsked_ = true;
+  services_.notifications->requestAuthorization();
+}
+
+void AppState::postPhoneNotifBanner(const PhoneNotif& notif) {
+  if (!services_.notifications) return;
+  askNotificationPermissionOnce();
+  NotificationRequest request;
+  request.identifier = banner::notifPrefix + notif.id;
+  request.title = notif.app;
+  if (notif.title && !notif.title->empty()) request.subtitle = notif.title;
+  if (notif.text && !notif.text->empty()) request.body = notif.text;
+  request.category = notif.replyable ? banner::replyCategory : banner::notifCategory;
+  request.userInfo = {{"notif_id", notif.id}};
+  services_.notifications->add(request);
+}
+
+void AppState::postUrlNotification(const std::string& url, const std::optional<std::string>& context,
+                                   const std::optional<std::string>& app) {
+  if (!services_.notifications) return;
+  askNotificationPermissionOnce();
+  NotificationRequest request;
+  request.identifier = crypto::uuidString();
+  request.title = LinkOpening::bannerTitle(url, app);
+  if (context && !context->empty()) request.subtitle = context;
+  request.body = url;
+  request.category = banner::urlCategory;
+  request.userInfo = {{"url", url}};
+  services_.notifications->add(request);
+}
+
+void AppState::openReceivedUrl(const std::string& url, const std::optional<std::string>& context,
+                               const std::optional<std::string>& app) {
+  if (*autoOpenLinks && services_.workspace) {
+    if (auto openable = LinkOpening::autoOpenable(url); openable && services_.workspace->openURL(*openable)) return;
+  }
+  postUrlNotification(url, context, app);
+}
+
+void AppState::handleNotificationResponse(const NotificationResponse& response) {
+  const auto& info = response.userInfo;
+  if (auto notif = info.find("notif_id"); notif != info.end()) {
+    const std::string& id = notif->second;
+    if (response.actionIdentifier == banner::dismissAction) {
+      dismissNotif(id);
+    } else if (response.actionIdentifier == banner::replyAction) {
+      if (response.typedText) {
+        replyNotif(id, *response.typedText);
+      } else {
+        // The desktop's banners cannot take the text in place: the window asks for it.
+        tellListener([&](AppStateEvents& e) { e.replyRequested(id); });
+      }
+    }
+    return;
+  }
+  const auto found = info.find("url");
+  const std::string url = found == info.end() ? std::string() : found->second;
+  if (url.empty()) return;
+  if (response.actionIdentifier == banner::copyAction) {
+    services_.pasteboard->setString(url);
+    // The copied link is not news for the clipboard sync: it came from the phone.
+    lastChangeCount_ = services_.pasteboard->changeCount();
+  } else if (response.actionIdentifier == banner::openAction ||
+             response.actionIdentifier == NotificationResponse::defaultAction) {
+    if (LinkOpening::parses(url) && services_.workspace) services_.workspace->openURL(url);
+  }
 }
 
 void AppState::setClipboard(bool enabled) {
@@ -157,8 +323,6 @@ void AppState::reconnectNow() {
   services_.server->restart();
   services_.server->requestPhoneReconnect();
 }
-void AppState::sendTestMessage(const std::string& text) { services_.server->sendTestMessage(text); }
-void AppState::sendTestUrl(const std::string& url) { services_.server->sendTestUrl(url); }
 void AppState::shutdown(std::function<void()> done) {
   countdown_.stop();
   clipPoll_.stop();
@@ -282,6 +446,9 @@ void AppState::serverPairedDeviceChanged(const std::optional<std::string>& name,
 
 void AppState::serverHistoryCleared() {
   onMain([](AppState& hub) {
+    hub.lines = std::vector<ChatLine>{};
+    hub.urls = std::vector<UrlLine>{};
+    hub.notifs = std::vector<PhoneNotif>{};
     hub.nowPlaying = std::nullopt;
     hub.clipLastEvent = std::nullopt;
     hub.tellListener([](AppStateEvents& e) { e.historyCleared(); });
@@ -352,36 +519,91 @@ std::optional<bool> AppState::serverMacIsPlaying() {
   return answer->playing;
 }
 
-// ---- events kept elsewhere for now ----
+// ---- the phone's notifications, messages and links ----
 
 void AppState::serverNotifPosted(const std::string& id, const std::string& app, const std::optional<std::string>& title,
                                  const std::optional<std::string>& text, std::int64_t time, bool replyable) {
-  onMain([=](AppState& hub) { hub.tellListener([&](AppStateEvents& e) { e.notifPosted(id, app, title, text, time, replyable); }); });
+  PhoneNotif notif{id, app, title, text, time, replyable, std::nullopt, std::nullopt};
+  onMain([notif = std::move(notif)](AppState& hub) {
+    auto list = *hub.notifs;
+    auto it = std::find_if(list.begin(), list.end(), [&](const PhoneNotif& n) { return n.id == notif.id; });
+    // A repost replaces its entry in place; only new words, or a reply that became
+    // possible, are worth a banner again.
+    bool changed = true;
+    if (it != list.end()) {
+      changed = it->title != notif.title || it->text != notif.text || (notif.replyable && !it->replyable);
+      *it = notif;
+    } else {
+      list.push_back(notif);
+      DeliveryStatus::keepLast(list, maxNotifs);
+    }
+    hub.notifs = std::move(list);
+    hub.tellListener([&](AppStateEvents& e) {
+      e.notifPosted(notif.id, notif.app, notif.title, notif.text, notif.time, notif.replyable);
+    });
+    if (!changed) return;
+    if (hub.suppressMessagesAppNotifications_ && isMessagesApp(notif.app)) return;
+    hub.postPhoneNotifBanner(notif);
+  });
 }
 
 void AppState::serverNotifGone(const std::string& id) {
-  onMain([=](AppState& hub) { hub.tellListener([&](AppStateEvents& e) { e.notifGone(id); }); });
+  onMain([id](AppState& hub) {
+    auto list = *hub.notifs;
+    std::erase_if(list, [&](const PhoneNotif& n) { return n.id == id; });
+    hub.notifs = std::move(list);
+    hub.tellListener([&](AppStateEvents& e) { e.notifGone(id); });
+  });
 }
 
 void AppState::serverNotifReplyResult(const std::string& id, bool ok, const std::optional<std::string>& reason) {
-  onMain([=](AppState& hub) { hub.tellListener([&](AppStateEvents& e) { e.notifReplyResult(id, ok, reason); }); });
+  onMain([=](AppState& hub) {
+    auto list = *hub.notifs;
+    auto it = std::find_if(list.begin(), list.end(), [&](const PhoneNotif& n) { return n.id == id; });
+    if (it != list.end()) {
+      it->replyResult = ok;
+      it->replyDetail = ok ? std::nullopt : reason;
+      hub.notifs = std::move(list);
+    }
+    hub.tellListener([&](AppStateEvents& e) { e.notifReplyResult(id, ok, reason); });
+  });
 }
 
 void AppState::serverMessageReceived(const std::string& text) {
-  onMain([=](AppState& hub) { hub.tellListener([&](AppStateEvents& e) { e.messageReceived(text); }); });
+  onMain([=](AppState& hub) {
+    auto list = *hub.lines;
+    list.push_back(ChatLine{crypto::uuidString(), false, text, std::nullopt});
+    hub.lines = std::move(list);
+    hub.tellListener([&](AppStateEvents& e) { e.messageReceived(text); });
+  });
 }
 
 void AppState::serverUrlReceived(const std::string& url, const std::optional<std::string>& context,
                                  const std::optional<std::string>& app) {
-  onMain([=](AppState& hub) { hub.tellListener([&](AppStateEvents& e) { e.urlReceived(url, context, app); }); });
+  onMain([=](AppState& hub) {
+    auto list = *hub.urls;
+    list.push_back(UrlLine{crypto::uuidString(), false, url, std::nullopt, context, app});
+    DeliveryStatus::keepLast(list, maxUrls);
+    hub.urls = std::move(list);
+    hub.tellListener([&](AppStateEvents& e) { e.urlReceived(url, context, app); });
+    hub.openReceivedUrl(url, context, app);
+  });
 }
 
 void AppState::serverMessageStatus(const std::string& id, bool acked, const std::optional<std::string>& pendingID) {
-  onMain([=](AppState& hub) { hub.tellListener([&](AppStateEvents& e) { e.messageStatus(id, acked, pendingID); }); });
+  onMain([=](AppState& hub) {
+    auto list = *hub.lines;
+    if (DeliveryStatus::apply(list, id, acked, pendingID)) hub.lines = std::move(list);
+    hub.tellListener([&](AppStateEvents& e) { e.messageStatus(id, acked, pendingID); });
+  });
 }
 
 void AppState::serverUrlStatus(const std::string& id, bool acked, const std::optional<std::string>& pendingID) {
-  onMain([=](AppState& hub) { hub.tellListener([&](AppStateEvents& e) { e.urlStatus(id, acked, pendingID); }); });
+  onMain([=](AppState& hub) {
+    auto list = *hub.urls;
+    if (DeliveryStatus::apply(list, id, acked, pendingID)) hub.urls = std::move(list);
+    hub.tellListener([&](AppStateEvents& e) { e.urlStatus(id, acked, pendingID); });
+  });
 }
 
 }  // namespace orvane

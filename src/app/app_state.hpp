@@ -8,10 +8,14 @@
 #include <vector>
 
 #include "app/app_state_events.hpp"
+#include "app/chat_line.hpp"
 #include "app/clip_history.hpp"
 #include "app/mac_media_observer.hpp"
 #include "app/pasteboard.hpp"
 #include "app/phone_media.hpp"
+#include "app/phone_notif.hpp"
+#include "app/url_line.hpp"
+#include "app/user_notifications.hpp"
 #include "app/wake_signal.hpp"
 #include "app/workspace.hpp"
 #include "base/clock.hpp"
@@ -39,7 +43,8 @@ struct AppStateServices {
   std::shared_ptr<Pasteboard> pasteboard;
   std::shared_ptr<WakeSignal> wake;            // none: wake from sleep is not noticed
   std::shared_ptr<MacMediaObserver> macMedia;  // none: this computer's player is not watched
-  std::shared_ptr<Workspace> workspace;        // none: never trusted to post media keys
+  std::shared_ptr<Workspace> workspace;        // none: links never open, media keys never trusted
+  std::shared_ptr<UserNotifications> notifications;  // none: no banners
   // Re-encodes this computer's cover art for the phone; none: no artwork is sent.
   std::function<std::optional<ArtworkRenditions>(const Bytes& artwork)> artworkRenditions;
   std::shared_ptr<LogSink> log;
@@ -68,6 +73,9 @@ class AppState final : public PairingServerDelegate, public std::enable_shared_f
   static constexpr Duration macIsPlayingWait = std::chrono::milliseconds(500);
   static constexpr Duration macTrackFreshFor = std::chrono::seconds(15);
   static constexpr std::size_t maxAliasCharacters = 40;
+  static constexpr std::size_t maxNotifs = 50;
+  static constexpr std::size_t maxUrls = 50;
+  static constexpr std::size_t maxTextCharacters = 4096;
 
   // Builds the hub on the main thread. With `startNow` the server starts during
   // construction; otherwise the caller starts it (after the terms are accepted).
@@ -76,8 +84,7 @@ class AppState final : public PairingServerDelegate, public std::enable_shared_f
   AppState(const AppState&) = delete;
   AppState& operator=(const AppState&) = delete;
 
-  // Published state, in declaration order. The phone's notifications, links and
-  // messages are reported through `AppStateEvents` for now.
+  // Published state, in declaration order.
   Published<LinkState> linkState{LinkState::disconnected("Starting\u2026")};
   Published<std::optional<QRImage>> qrImage;
   Published<double> inviteExpiresIn{0};
@@ -88,6 +95,9 @@ class AppState final : public PairingServerDelegate, public std::enable_shared_f
   Published<std::optional<std::string>> pendingID;
   Published<std::optional<std::string>> pairedName;
   Published<std::optional<std::string>> pairedID;
+  Published<std::vector<ChatLine>> lines;     // oldest first, never cut
+  Published<std::vector<UrlLine>> urls;       // oldest first, the last 50
+  Published<std::vector<PhoneNotif>> notifs;  // oldest first, the last 50
   Published<std::optional<PhoneMedia>> nowPlaying;
   Published<std::optional<MacMediaObserver::Track>> macTrack;
   Published<WallTime> macTrackUpdatedAt{WallTime{}};
@@ -121,6 +131,13 @@ class AppState final : public PairingServerDelegate, public std::enable_shared_f
   void openAccessibilitySettings();
   void setMessagesTabVisibleAndActive(bool visibleAndActive);
   void setClipboard(bool enabled);
+  void setAutoOpenLinks(bool enabled);
+  void dismissNotif(const std::string& id);
+  void replyNotif(const std::string& id, const std::string& text);
+  void sendUrl(const std::string& raw);
+  void send(const std::string& text);
+  // What the user did with a banner (the notification centre's didReceive).
+  void handleNotificationResponse(const NotificationResponse& response);
   void clearClipHistory();
   void sendClipboardNow();
   void pollPasteboard();
@@ -132,8 +149,6 @@ class AppState final : public PairingServerDelegate, public std::enable_shared_f
   void disconnectSession();
   // Restarts the link and asks the known phone to reconnect.
   void reconnectNow();
-  void sendTestMessage(const std::string& text);
-  void sendTestUrl(const std::string& url);
   // Closes the server's connections and listener; `done` runs on the server's queue.
   void shutdown(std::function<void()> done);
 
@@ -195,6 +210,12 @@ class AppState final : public PairingServerDelegate, public std::enable_shared_f
   void recordClip(const std::string& text, bool outgoing);
   bool readTrust() const;
   std::optional<bool> macIsPlayingNow() const;
+  void askNotificationPermissionOnce();
+  void postPhoneNotifBanner(const PhoneNotif& notif);
+  void postUrlNotification(const std::string& url, const std::optional<std::string>& context,
+                           const std::optional<std::string>& app);
+  void openReceivedUrl(const std::string& url, const std::optional<std::string>& context,
+                       const std::optional<std::string>& app);
   std::string loadOrCreateMacDeviceID();
 
   AppStateServices services_;
@@ -205,6 +226,7 @@ class AppState final : public PairingServerDelegate, public std::enable_shared_f
   bool startNow_ = false;
   std::int64_t lastChangeCount_ = 0;
   std::string macDeviceID_;
+  bool urlNotifyAsked_ = false;
   std::weak_ptr<AppStateEvents> events_;
 };
 

@@ -6,10 +6,11 @@
 
 namespace orvane {
 
-// Events of the hub that are not (yet) kept as its state: the phone's notifications,
-// messages and links and their delivery, and the clearing of the phone's history. A
-// front end that reports events as they happen listens here. Called on the main thread,
-// after the hub has applied the event.
+// The hub's events as they happen, beside the state they change: the phone's
+// notifications, messages and links and their delivery, the clearing of the phone's
+// history, the wake check, and a Reply chosen on a banner that cannot take the text in
+// place. A front end that reports events as they happen listens here. Called on the
+// main thread, after the hub has applied the event.
 class AppStateEvents {
  public:
   virtual ~AppStateEvents() = default;
@@ -26,6 +27,8 @@ class AppStateEvents {
   // The check after the computer woke from sleep has run: `reconnecting` when it
   // restarted the link and asked the phone to come back.
   virtual void wakeChecked(bool reconnecting) = 0;
+  // The user chose Reply on the banner of notification `id`: the window opens on it.
+  virtual void replyRequested(const std::string& id) = 0;
 };
 
 }  // namespace orvane

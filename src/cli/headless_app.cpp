@@ -164,14 +164,32 @@ void HeadlessApp::handleCommand(const std::string& raw) {
     hub_->reconnectNow();
   } else if (command == "new-code") {
     hub_->regenerateInvitation();
-  } else if (command == "message" && !argument.empty()) {
-    hub_->sendTestMessage(argument);
-  } else if (command == "link" && !argument.empty()) {
-    if (auto url = UrlGate::normalizeUrl(argument)) {
-      hub_->sendTestUrl(*url);
+  } else if ((command == "message" || command == "send-message") && !argument.empty()) {
+    if (!hub_->linkState->isConnected()) {
+      printer_->note("No phone is connected; the message was not sent");
     } else {
-      printer_->note("Not a web link: " + argument);
+      hub_->send(argument);
     }
+  } else if ((command == "link" || command == "send-link") && !argument.empty()) {
+    if (!UrlGate::normalizeUrl(argument)) {
+      printer_->note("Not a web link: " + argument);
+    } else if (!hub_->linkState->isConnected()) {
+      printer_->note("No phone is connected; the link was not sent");
+    } else {
+      hub_->sendUrl(argument);
+    }
+  } else if (command == "dismiss" && !argument.empty()) {
+    if (!hub_->linkState->isConnected()) printer_->note("No phone is connected; nothing was dismissed");
+    hub_->dismissNotif(argument);
+  } else if (command == "reply" && !argument.empty()) {
+    const auto gap = argument.find(' ');
+    if (gap == std::string::npos) {
+      printer_->note("Usage: reply ID TEXT");
+    } else {
+      hub_->replyNotif(argument.substr(0, gap), argument.substr(gap + 1));
+    }
+  } else if (command == "auto-open" && (argument == "on" || argument == "off")) {
+    hub_->setAutoOpenLinks(argument == "on");
   } else if (command == "clipboard" && (argument == "on" || argument == "off")) {
     hub_->setClipboard(argument == "on");
   } else if (command == "copy" && !argument.empty()) {
@@ -188,8 +206,9 @@ void HeadlessApp::handleCommand(const std::string& raw) {
     hub_->renameDevice(argument);
   } else {
     printer_->note("Unknown command: " + line +
-                   " (try approve, deny, forget, disconnect, reconnect, new-code, message TEXT, link URL, clipboard on|off, "
-                   "copy TEXT, send-clipboard, rename NAME, quit)");
+                   " (try approve, deny, forget, disconnect, reconnect, new-code, send-message TEXT, send-link URL, "
+                   "dismiss ID, reply ID TEXT, auto-open on|off, clipboard on|off, copy TEXT, send-clipboard, "
+                   "rename NAME, quit)");
   }
 }
 

@@ -58,6 +58,42 @@ Event HeadlessView::mediaEvent(const std::optional<PhoneMedia>& media) {
           {"artworkBytes", media->artwork ? nlohmann::ordered_json(media->artwork->size()) : nlohmann::ordered_json(nullptr)}};
 }
 
+Event HeadlessView::notificationsEvent(const std::vector<PhoneNotif>& notifs) {
+  auto items = nlohmann::ordered_json::array();
+  for (const PhoneNotif& n : notifs) {
+    items.push_back({{"id", n.id},
+                     {"app", n.app},
+                     {"title", optional(n.title)},
+                     {"text", optional(n.text)},
+                     {"time", n.time},
+                     {"replyable", n.replyable},
+                     {"replyResult", optional(n.replyResult)},
+                     {"replyDetail", optional(n.replyDetail)}});
+  }
+  return {{"event", "notifications"}, {"items", std::move(items)}};
+}
+
+Event HeadlessView::linksEvent(const std::vector<UrlLine>& urls) {
+  auto items = nlohmann::ordered_json::array();
+  for (const UrlLine& l : urls) {
+    items.push_back({{"id", l.id},
+                     {"outgoing", l.outgoing},
+                     {"url", l.url},
+                     {"acked", optional(l.acked)},
+                     {"context", optional(l.context)},
+                     {"app", optional(l.app)}});
+  }
+  return {{"event", "links"}, {"items", std::move(items)}};
+}
+
+Event HeadlessView::messagesEvent(const std::vector<ChatLine>& lines) {
+  auto items = nlohmann::ordered_json::array();
+  for (const ChatLine& l : lines) {
+    items.push_back({{"id", l.id}, {"outgoing", l.outgoing}, {"text", l.text}, {"acked", optional(l.acked)}});
+  }
+  return {{"event", "messages"}, {"items", std::move(items)}};
+}
+
 void HeadlessView::observe(AppState& hub) {
   AppState* h = &hub;  // the subscriptions end before the hub does
   subscriptions_.push_back(hub.linkState.subscribe([this](const LinkState& s) { print(stateEvent(s)); }));
@@ -83,6 +119,10 @@ void HeadlessView::observe(AppState& hub) {
   subscriptions_.push_back(hub.pairedID.subscribe([this, h](const std::optional<std::string>& id) {
     print({{"event", "pairedDevice"}, {"name", optional(*h->pairedName)}, {"id", optional(id)}});
   }));
+  subscriptions_.push_back(hub.notifs.subscribe([this](const std::vector<PhoneNotif>& n) { print(notificationsEvent(n)); }));
+  subscriptions_.push_back(hub.urls.subscribe([this](const std::vector<UrlLine>& u) { print(linksEvent(u)); }));
+  subscriptions_.push_back(hub.lines.subscribe([this](const std::vector<ChatLine>& l) { print(messagesEvent(l)); }));
+  subscriptions_.push_back(hub.autoOpenLinks.subscribe([this](bool on) { print({{"event", "autoOpen"}, {"enabled", on}}); }));
   subscriptions_.push_back(hub.phoneStatus.subscribe([this](const PhoneStatus& s) { print(phoneStatusEvent(s)); }));
   subscriptions_.push_back(hub.phoneAddress.subscribe([this](const std::optional<std::string>& address) {
     print({{"event", "phoneAddress"}, {"address", optional(address)}});
@@ -149,6 +189,8 @@ void HeadlessView::urlStatus(const std::string& id, bool acked, const std::optio
 }
 
 void HeadlessView::historyCleared() { print({{"event", "historyCleared"}}); }
+
+void HeadlessView::replyRequested(const std::string& id) { print({{"event", "replyRequested"}, {"id", id}}); }
 
 void HeadlessView::wakeChecked(bool reconnecting) { print({{"event", "woke"}, {"reconnect", reconnecting}}); }
 

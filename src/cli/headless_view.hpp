@@ -31,11 +31,15 @@ class HeadlessView final : public AppStateEvents {
   void urlStatus(const std::string& id, bool acked, const std::optional<std::string>& pendingID) override;
   void historyCleared() override;
   void wakeChecked(bool reconnecting) override;
+  void replyRequested(const std::string& id) override;
 
   // The printed form of single pieces of state.
   static Event stateEvent(const LinkState& state);
   static Event phoneStatusEvent(const PhoneStatus& status);
   static Event mediaEvent(const std::optional<PhoneMedia>& media);
+  static Event notificationsEvent(const std::vector<PhoneNotif>& notifs);
+  static Event linksEvent(const std::vector<UrlLine>& urls);
+  static Event messagesEvent(const std::vector<ChatLine>& lines);
 
  private:
   void print(const Event& event, const std::optional<QRImage>& qr = std::nullopt);

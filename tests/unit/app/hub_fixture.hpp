@@ -104,6 +104,22 @@ class FakeWorkspace final : public Workspace {
   int opened = 0;
 };
 
+// The notification centre: keeps what was shown and withdrawn; the test answers banners.
+class FakeNotifications final : public UserNotifications {
+ public:
+  void setResponseHandler(std::function<void(const NotificationResponse&)> h) override { respond = std::move(h); }
+  void setCategories(std::vector<NotificationCategory> c) override { categories = std::move(c); }
+  void requestAuthorization() override { ++authorizationRequests; }
+  void add(const NotificationRequest& r) override { added.push_back(r); }
+  void remove(const std::vector<std::string>& ids) override { removed.insert(removed.end(), ids.begin(), ids.end()); }
+
+  std::function<void(const NotificationResponse&)> respond;
+  std::vector<NotificationCategory> categories;
+  int authorizationRequests = 0;
+  std::vector<NotificationRequest> added;
+  std::vector<std::string> removed;
+};
+
 // A hub on a manual main queue and a fake clock (local time is UTC, so the fake clock's
 // 14:30:00 reads "14:30:00"), with every port recorded. `build()` constructs it, so a
 // test may first prepare the defaults and the pasteboard.
@@ -124,6 +140,7 @@ class HubTest : public ::testing::Test {
     s.wake = wake;
     s.macMedia = macMedia;
     s.workspace = workspace;
+    s.notifications = notifications;
     hub = AppState::create(std::move(s), startNow);
     return hub;
   }
@@ -142,6 +159,7 @@ class HubTest : public ::testing::Test {
   std::shared_ptr<FakeWake> wake = std::make_shared<FakeWake>();
   std::shared_ptr<FakeMacMedia> macMedia = std::make_shared<FakeMacMedia>();
   std::shared_ptr<FakeWorkspace> workspace = std::make_shared<FakeWorkspace>();
+  std::shared_ptr<FakeNotifications> notifications = std::make_shared<FakeNotifications>();
   std::shared_ptr<AppState> hub;
 };
 

@@ -98,6 +98,9 @@ TEST_F(HeadlessViewTest, AliasStaleAuthAndHistoryClearedAreReported) {
   EXPECT_EQ(lines, (std::vector<std::string>{
                        R"({"event":"alias","alias":"Desk"})",
                        R"({"event":"staleAuth","deviceID":"old","reason":"credential_rejected"})",
+                       R"({"event":"messages","items":[]})",
+                       R"({"event":"links","items":[]})",
+                       R"({"event":"notifications","items":[]})",
                        R"({"event":"media","app":null,"title":null,"artist":null,"album":null,"playing":false,"artworkBytes":null})",
                        R"({"event":"historyCleared"})",
                    }));
