@@ -165,6 +165,8 @@ Session commands on standard input, one per line (pair, connect and probe):
   send TYPE [JSON]   sends an envelope of TYPE with the JSON object of strings as its
                      body (default {}), e.g. send notif_post {"id":"1","app":"chat"}
   raw HEX            writes the bytes as they are (frames of any shape, or none)
+  auto-ack on|off    whether message and url_share are acknowledged by themselves
+                     (on at the start; off to acknowledge late, with send ack, or never)
   forget             sends forget_device with the saved device id; on forget_done the
                      state file is deleted
   disconnect         sends disconnect and ends with status 0
@@ -182,7 +184,8 @@ The session prints, one JSON object per line:
   {"event":"forgotten","by":"phone"|"computer",...}   after forget_done or pairing_revoked
   {"event":"closed"}                                  the computer closed the connection
   {"event":"timeout","seconds":...}                   --timeout passed (any command)
-It answers ping with pong and every message and url_share with ack {"ack_for": id}.
+It answers ping with pong and every message and url_share with ack {"ack_for": id}
+(unless auto-ack is off).
 
 Exit status:
   0   finished: quit, disconnect, --exit-after-pair, --once, or the computer closed

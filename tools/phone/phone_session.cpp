@@ -159,7 +159,7 @@ void PhoneSession::onEnvelope(const Envelope& envelope) {
   if (type == "ping") {
     sendEnvelope(Envelope::make("pong"));
   } else if (type == "message" || type == "url_share") {
-    sendEnvelope(Envelope::make("ack", {{"ack_for", envelope.id}}));
+    if (autoAck_) sendEnvelope(Envelope::make("ack", {{"ack_for", envelope.id}}));
   } else if (type == "pair_approved") {
     onPairApproved(envelope);
   } else if (type == "auth_ok") {
@@ -249,6 +249,8 @@ void PhoneSession::runCommand(const std::string& line) {
         } else if constexpr (std::is_same_v<C, SessionCommand::Raw>) {
           printEvent({{"event", "sentRaw"}, {"bytes", c.bytes.size()}});
           write(std::move(c.bytes));
+        } else if constexpr (std::is_same_v<C, SessionCommand::AutoAck>) {
+          autoAck_ = c.on;
         } else if constexpr (std::is_same_v<C, SessionCommand::Forget>) {
           Body body;
           if (settings_.state) body["device_id"] = settings_.state->deviceID;

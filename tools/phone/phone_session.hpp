@@ -89,6 +89,7 @@ class PhoneSession : public std::enable_shared_from_this<PhoneSession> {
   bool ready_ = false;
   bool ended_ = false;
   bool refusedByComputer_ = false;  // pair_denied or auth_failed arrived
+  bool autoAck_ = true;             // acknowledge message and url_share by itself
   std::vector<std::string> earlyLines_;
 };
 

@@ -70,12 +70,16 @@ expected<Command, std::string> parse(std::string_view raw) {
     if (!bytes) return unexpected(bytes.error());
     return Raw{std::move(*bytes)};
   }
+  if (word == "auto-ack") {
+    if (rest != "on" && rest != "off") return unexpected(std::string("auto-ack takes on or off"));
+    return AutoAck{rest == "on"};
+  }
   if (!rest.empty() && (word == "forget" || word == "disconnect" || word == "quit"))
     return unexpected(word + " takes no argument");
   if (word == "forget") return Forget{};
   if (word == "disconnect") return Disconnect{};
   if (word == "quit") return Quit{};
-  return unexpected("unknown command: " + line + " (try send TYPE JSON, raw HEX, forget, disconnect, quit)");
+  return unexpected("unknown command: " + line + " (try send TYPE JSON, raw HEX, auto-ack on|off, forget, disconnect, quit)");
 }
 
 }  // namespace orvane::phone::SessionCommand

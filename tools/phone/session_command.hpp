@@ -20,11 +20,14 @@ struct Send {  // send TYPE [JSON object of strings]
 struct Raw {  // raw HEX: bytes written to the TLS stream as they are
   Bytes bytes;
 };
+struct AutoAck {  // auto-ack on|off: whether message and url_share are acknowledged by themselves
+  bool on = true;
+};
 struct Forget {};
 struct Disconnect {};
 struct Quit {};
 
-using Command = std::variant<Send, Raw, Forget, Disconnect, Quit>;
+using Command = std::variant<Send, Raw, AutoAck, Forget, Disconnect, Quit>;
 
 // The error says what is wrong with the line; a blank line is an error too (callers
 // skip those first).
