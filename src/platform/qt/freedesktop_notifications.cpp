@@ -79,6 +79,7 @@ class FreedesktopNotifications::Client final : public QObject {
 
   bool available() const { return state_ == State::present; }
   bool inlineReplies() const { return inlineReply_; }
+  bool settled() const { return inFlight_ == 0; }
 
   void add(const NotificationRequest& request) {
     switch (state_) {
@@ -207,9 +208,11 @@ class FreedesktopNotifications::Client final : public QObject {
   void probe() {
     state_ = State::asking;
     const std::uint64_t epoch = ++epoch_;
+    ++inFlight_;
     auto* pending = new QDBusPendingCallWatcher(bus_.asyncCall(call(QStringLiteral("GetCapabilities"))), this);
     connect(pending, &QDBusPendingCallWatcher::finished, this, [this, epoch](QDBusPendingCallWatcher* w) {
       w->deleteLater();
+      --inFlight_;
       if (epoch != epoch_) return;  // a server that has gone since
       QDBusPendingReply<QStringList> reply = *w;
       if (reply.isError()) {
@@ -263,9 +266,11 @@ class FreedesktopNotifications::Client final : public QObject {
             << q(request.body.value_or(std::string())) << actions << hints << std::int32_t{-1};
     const std::uint64_t epoch = epoch_;
     const std::string identifier = request.identifier;
+    ++inFlight_;
     auto* pending = new QDBusPendingCallWatcher(bus_.asyncCall(message), this);
     connect(pending, &QDBusPendingCallWatcher::finished, this, [this, epoch, identifier](QDBusPendingCallWatcher* w) {
       w->deleteLater();
+      --inFlight_;
       if (epoch != epoch_) return;
       QDBusPendingReply<uint> reply = *w;
       posted(identifier, reply.isError() ? std::nullopt : std::optional<std::uint32_t>(reply.value()),
@@ -317,6 +322,7 @@ class FreedesktopNotifications::Client final : public QObject {
   bool inlineReply_ = false;
   // Counts the servers seen, so that answers from one gone are dropped.
   std::uint64_t epoch_ = 0;
+  int inFlight_ = 0;  // Notify and GetCapabilities calls not yet answered
   std::map<std::string, NotificationRequest> waiting_;  // while the server is asked
   std::map<std::string, Banner> banners_;
   std::map<std::uint32_t, std::string> serverIds_;  // the server's number → identifier
@@ -349,6 +355,8 @@ void FreedesktopNotifications::remove(const std::vector<std::string>& identifier
 bool FreedesktopNotifications::available() const { return client_->available(); }
 
 bool FreedesktopNotifications::inlineReplies() const { return client_->inlineReplies(); }
+
+bool FreedesktopNotifications::settled() const { return client_->settled(); }
 
 }  // namespace orvane
 

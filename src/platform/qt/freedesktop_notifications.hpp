@@ -42,6 +42,9 @@ class FreedesktopNotifications final : public UserNotifications {
   bool available() const;
   // Whether that server answers text inputs in place (its "inline-reply" capability).
   bool inlineReplies() const;
+  // Whether every question and banner sent to the server has had its answer (a
+  // withdrawal is sent without waiting for one).
+  bool settled() const;
 
  private:
   class Client;
