@@ -107,7 +107,10 @@ TEST_F(DunstBanners, AClickIsTheDefaultActionAndNoDismissal) {
   ASSERT_TRUE(waitForResponses(1));
   EXPECT_EQ(responses_[0].actionIdentifier, "default");
   EXPECT_EQ(responses_[0].userInfo.at("url"), "https://example.org/a");
-  // dunst closes the banner after the click; once it is gone, anything it said about it has come.
+  // dunst 1.9 leaves the banner up after the click; the user closing it then is no
+  // second answer. dunst's signals come in order, so the marker's dismissal comes after
+  // anything it said about the first banner.
+  ASSERT_TRUE(done(runTool("dunstctl", {"close"})));
   ASSERT_TRUE(displayed(0));
   banners_->add(phoneBanner("8", false));
   ASSERT_TRUE(displayed(1));
