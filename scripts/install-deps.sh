@@ -17,8 +17,8 @@ packages=(
   # real services the integration tests start and stop
   dbus avahi-daemon avahi-utils zbar-tools
   # the desktop's clipboard under a real X server and a real Wayland compositor, and a
-  # stand-in logind for sleep and wake
-  xvfb xauth xclip sway wl-clipboard python3-dbusmock
+  # stand-in logind for sleep and wake, and notification servers for banners
+  xvfb xauth xclip sway wl-clipboard python3-dbusmock dunst
 )
 
 missing=()
