@@ -20,6 +20,7 @@
 #include "platform/linux/xdg_paths.hpp"
 #include "platform/qt/qr_png_writer.hpp"
 #include "platform/qt/desktop_pasteboard.hpp"
+#include "platform/qt/freedesktop_notifications.hpp"
 #include "platform/qt/logind_wake_signal.hpp"
 #include "platform/qt/qt_main_queue.hpp"
 #include "platform/qt/qt_workspace.hpp"
@@ -121,6 +122,7 @@ std::optional<int> HeadlessApp::start() {
   hub.wake = std::make_shared<LogindWakeSignal>(Logger(log, "wake"));
   // No player can be controlled from here yet.
   hub.workspace = std::make_shared<QtWorkspace>(Logger(log, "workspace"), nullptr);
+  hub.notifications = std::make_shared<FreedesktopNotifications>(Logger(log, "banners"));
   hub.log = log;
   // The view subscribes before the server starts, so that it prints the first state.
   hub_ = AppState::create(std::move(hub), false);
