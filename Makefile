@@ -1,5 +1,5 @@
 # Orvane — top-level commands. Every target installs missing system packages first.
-.PHONY: deps build run test test-asan test-tsan bench fuzz clean
+.PHONY: deps build run test test-asan test-tsan bench fuzz screenshots clean
 
 PRESET ?= default
 BUILD_DIR := build
@@ -35,6 +35,10 @@ bench: deps
 
 fuzz: deps
 	@scripts/fuzz.sh
+
+# Pictures of what people see, taken on a private display (docs/screenshots/).
+screenshots: deps
+	@scripts/screenshots.sh
 
 clean:
 	rm -rf build build-asan build-release build-fuzz build-tsan
