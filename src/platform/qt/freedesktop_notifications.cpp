@@ -220,6 +220,7 @@ class FreedesktopNotifications::Client final : public QObject {
         return;
       }
       inlineReply_ = reply.value().contains(QString::fromUtf8(kInlineReplyKey.data(), kInlineReplyKey.size()));
+      bodyMarkup_ = reply.value().contains(QStringLiteral("body-markup"));
       state_ = State::present;
       loggedAbsence_ = false;
       log_.info(inlineReply_ ? "banners go to the notification server, replies in place"
@@ -235,6 +236,7 @@ class FreedesktopNotifications::Client final : public QObject {
     banners_.clear();
     serverIds_.clear();
     inlineReply_ = false;
+    bodyMarkup_ = false;
     if (owned) {
       probe();
     } else {
@@ -262,8 +264,13 @@ class FreedesktopNotifications::Client final : public QObject {
     QDBusMessage message = call(QStringLiteral("Notify"));
     // The phone's app name is the sender; the banner's headline is the subtitle (the
     // conversation, the mail's subject) where there is one. No icon is made up.
-    message << q(request.title) << replaces << QString() << q(request.subtitle.value_or(request.title))
-            << q(request.body.value_or(std::string())) << actions << hints << std::int32_t{-1};
+    // A server that reads bodies as markup would take the phone's "<" and "&" (a link's
+    // query string, a message) for tags: the body is escaped for it. Summaries are plain
+    // text everywhere.
+    QString body = q(request.body.value_or(std::string()));
+    if (bodyMarkup_) body = body.toHtmlEscaped();
+    message << q(request.title) << replaces << QString() << q(request.subtitle.value_or(request.title)) << body
+            << actions << hints << std::int32_t{-1};
     const std::uint64_t epoch = epoch_;
     const std::string identifier = request.identifier;
     ++inFlight_;
@@ -320,6 +327,7 @@ class FreedesktopNotifications::Client final : public QObject {
   State state_ = State::absent;
   bool loggedAbsence_ = false;
   bool inlineReply_ = false;
+  bool bodyMarkup_ = false;  // the server reads bodies as markup
   // Counts the servers seen, so that answers from one gone are dropped.
   std::uint64_t epoch_ = 0;
   int inFlight_ = 0;  // Notify and GetCapabilities calls not yet answered

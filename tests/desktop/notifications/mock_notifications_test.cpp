@@ -114,6 +114,25 @@ TEST_F(MockInlineBanners, PostsTheTextInputAsInlineReply) {
   for (const PostedCase& c : kPostedCases) expectPosted(c, post(c.request).first, true);
 }
 
+class MockMarkupBanners : public MockBanners {
+ protected:
+  void SetUp() override { SetUpWith({"actions", "body", "body-markup"}); }
+};
+
+// The phone's text, and a link's query string, are text: a server that reads markup
+// gets them escaped, one that does not gets them as they are.
+TEST_F(MockMarkupBanners, BodiesAreEscapedForAServerThatReadsMarkup) {
+  NotificationRequest request = phoneBanner("m1", false);
+  request.body = "a < b & <a href=\"https://evil.example\">c</a>";
+  EXPECT_EQ(post(request).first.body, "a &lt; b &amp; &lt;a href=&quot;https://evil.example&quot;&gt;c&lt;/a&gt;");
+}
+
+TEST_F(MockInlineBanners, BodiesGoAsTheyAreToAServerWithoutMarkup) {
+  NotificationRequest request = phoneBanner("m2", false);
+  request.body = "https://example.org/?a=1&b=<2>";
+  EXPECT_EQ(post(request).first.body, "https://example.org/?a=1&b=<2>");
+}
+
 TEST_F(MockBanners, SameIdentifierReplacesTheBannerShown) {
   const auto [first, id] = post(phoneBanner("7", false));
   NotificationRequest again = phoneBanner("7", false);
