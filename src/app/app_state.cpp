@@ -320,10 +320,13 @@ void AppState::denyPending() { services_.server->denyPending(); }
 void AppState::regenerateInvitation() { services_.server->regenerateInvitation(); }
 void AppState::disconnectSession() { services_.server->disconnectSession(); }
 void AppState::reconnectNow() {
+  if (shutDown_) return;
   services_.server->restart();
   services_.server->requestPhoneReconnect();
 }
 void AppState::shutdown(std::function<void()> done) {
+  // Nothing may start the server again once it is closing.
+  shutDown_ = true;
   countdown_.stop();
   clipPoll_.stop();
   services_.server->shutdown(std::move(done));
@@ -332,6 +335,11 @@ void AppState::shutdown(std::function<void()> done) {
 // ---- clipboard ----
 
 void AppState::pollPasteboard() {
+  // The desktop's clipboard may stop seeing copies later (its watcher died).
+  if (auto limitation = services_.pasteboard->limitation(); limitation != *clipboardLimited) {
+    if (limitation) log_.error(*limitation);
+    clipboardLimited = std::move(limitation);
+  }
   if (!*clipboardEnabled || !linkState->isConnected()) return;
   if (services_.pasteboard->changeCount() == lastChangeCount_) return;
   sendPasteboardText();
@@ -395,7 +403,7 @@ void AppState::applyState(const LinkState& state) {
 }
 
 void AppState::handleWake() {
-  const bool reconnect = !linkState->isConnected() && (*pairedID || *pairedName);
+  const bool reconnect = !shutDown_ && !linkState->isConnected() && (*pairedID || *pairedName);
   if (reconnect) {
     log_.info("woke from sleep with the phone away: restarting the link and nudging the phone");
     services_.server->restart();

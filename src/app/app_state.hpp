@@ -227,6 +227,7 @@ class AppState final : public PairingServerDelegate, public std::enable_shared_f
   std::int64_t lastChangeCount_ = 0;
   std::string macDeviceID_;
   bool urlNotifyAsked_ = false;
+  bool shutDown_ = false;
   std::weak_ptr<AppStateEvents> events_;
 };
 

@@ -13,8 +13,10 @@ inline constexpr std::string_view pendingPrefix = "pending-";
 inline constexpr std::string_view sentPrefix = "sent:";
 
 // The report "sent:" + envelope id names the envelope a pending line left in. The line
-// is the one whose id the server carried (`pendingID`) when it is still pending, else
-// the last pending line. Returns whether a line took the envelope's id.
+// is the one whose id the server carried (`pendingID`); a report without one binds the
+// last pending line. A carried id whose line is gone (pushed out of a full list) binds
+// nothing, so that no other line takes this envelope's fate. Returns whether a line took
+// the envelope's id.
 template <class Line>
 bool bindSent(std::vector<Line>& lines, std::string_view envelopeID, const std::optional<std::string>& pendingID) {
   auto isPending = [](const Line& l) { return std::string_view(l.id).starts_with(pendingPrefix); };
@@ -26,6 +28,7 @@ bool bindSent(std::vector<Line>& lines, std::string_view envelopeID, const std::
         return true;
       }
     }
+    return false;
   }
   for (auto it = lines.rbegin(); it != lines.rend(); ++it) {
     if (isPending(*it)) {

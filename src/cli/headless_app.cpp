@@ -126,6 +126,9 @@ std::optional<int> HeadlessApp::start() {
   hub.log = log;
   // The view subscribes before the server starts, so that it prints the first state.
   hub_ = AppState::create(std::move(hub), false);
+  // Accepted terms and a new device identifier reach the disk now: a signal before the
+  // event loop runs ends the program at once, without the delayed write.
+  defaults_->flush();
   view_->observe(*hub_);
   hub_->setEventListener(view_);
   hub_->startServer();

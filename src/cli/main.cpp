@@ -64,7 +64,7 @@ int main(int argc, char** argv) {
 
   // Signals are caught before any thread starts, so that every thread inherits the
   // same dispositions and a signal that comes early still ends the program cleanly.
-  if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) == 0) {
+  if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe) == 0) {
     auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, &app);
     QObject::connect(notifier, &QSocketNotifier::activated, &app, [&headless] {
       char byte;

@@ -26,12 +26,13 @@ TEST_F(HubTest, ConstructionTellsTheServerInOrderAndReadsThePasteboardAfterTheSt
   EXPECT_EQ(hub->linkState.get(), LinkState::disconnected("Starting\u2026"));
 }
 
-TEST_F(HubTest, APasteboardThatMissesCopiesIsReportedOnce) {
+TEST_F(HubTest, APasteboardThatMissesCopiesIsReportedWhenItSaysSo) {
   struct Limited final : Pasteboard {
     std::int64_t changeCount() override { return 0; }
     std::optional<std::string> string() override { return std::nullopt; }
     void setString(const std::string&) override {}
-    std::optional<std::string> limitation() const override { return "copies elsewhere are missed"; }
+    std::optional<std::string> limitation() const override { return why; }
+    std::optional<std::string> why = "copies elsewhere are missed";
   };
   auto limited = std::make_shared<Limited>();
   AppStateServices s;
@@ -42,6 +43,18 @@ TEST_F(HubTest, APasteboardThatMissesCopiesIsReportedOnce) {
   s.pasteboard = limited;
   hub = AppState::create(std::move(s), false);
   EXPECT_EQ(*hub->clipboardLimited, "copies elsewhere are missed");
+  int assignments = 0;
+  auto watch = hub->clipboardLimited.subscribe([&](const auto&) { ++assignments; });
+  main->advance(std::chrono::seconds(3));
+  EXPECT_EQ(assignments, 0) << "told once, not on every tick";
+  limited->why = "the clipboard watcher stopped";  // it failed later
+  main->advance(std::chrono::milliseconds(750));
+  EXPECT_EQ(*hub->clipboardLimited, "the clipboard watcher stopped");
+  limited->why.reset();
+  main->advance(std::chrono::milliseconds(750));
+  EXPECT_FALSE(*hub->clipboardLimited);
+  EXPECT_EQ(assignments, 2);
+  watch.reset();
   build();
   EXPECT_FALSE(*hub->clipboardLimited) << "a pasteboard that sees every copy reports nothing";
 }
@@ -195,6 +208,18 @@ TEST_F(HubTest, WakeRestartsAndNudgesOnlyAPairedPhoneThatIsAway) {
     }
     hub.reset();
   }
+}
+
+TEST_F(HubTest, NothingRestartsTheServerOnceItIsShuttingDown) {
+  build();
+  hub->serverPairedDeviceChanged("Pixel", "pixel-8");
+  main->runUntilIdle();
+  hub->shutdown({});
+  server->calls.clear();
+  wake->handler();
+  main->advance(seconds(2));
+  hub->reconnectNow();
+  EXPECT_TRUE(server->calls.empty());
 }
 
 TEST_F(HubTest, WakeCountsAPhoneKnownOnlyByName) {
@@ -364,11 +389,18 @@ TEST(HubMacIsPlaying, AnsweredFromTheMainThreadWhileTheTrackIsFresh) {
   clock.advance(seconds(1));
   EXPECT_EQ(hub->serverMacIsPlaying(), std::nullopt) << "older than 15 s: unknown";
 
-  // A main thread that is busy does not hold the server's queue past the wait.
+  // A main thread that is busy does not hold the server's queue past the wait, even
+  // with a fresh track it would answer true for.
+  onMain([&] { macMedia->onChange(MacMediaObserver::Track{"mpv", "Tone", {}, {}, true, {}}); });
+  ASSERT_EQ(hub->serverMacIsPlaying(), true);
   std::promise<void> release;
   auto released = release.get_future().share();
   main->post([released] { released.wait(); });
+  const auto asked = std::chrono::steady_clock::now();
   EXPECT_EQ(hub->serverMacIsPlaying(), std::nullopt);
+  const auto waited = std::chrono::steady_clock::now() - asked;
+  EXPECT_GE(waited, milliseconds(450)) << "it waited for the main thread";
+  EXPECT_LT(waited, seconds(5)) << "and gave up after about half a second";
   release.set_value();
   onMain([&] { hub.reset(); });
 }

@@ -285,12 +285,18 @@ TEST_F(HubNotifsTest, OutgoingLinesAreBoundToTheirOwnEnvelopes) {
   EXPECT_EQ(hub->urls->back().id, "env-3");
   EXPECT_EQ(hub->urls->back().acked, true);
 
+  // A carried pending id whose line is gone binds nothing, not another pending line.
+  hub->sendUrl("https://example.com/other");
+  hub->serverUrlStatus("sent:env-4", false, std::string("pending-pushed-out"));
+  main->runUntilIdle();
+  EXPECT_TRUE(hub->urls->back().id.starts_with("pending-"));
+
   hub->serverStateChanged(LinkState::disconnected("Listening on port 17431"));
   main->runUntilIdle();
   hub->send("offline");
   hub->sendUrl("https://example.com");
   EXPECT_EQ(hub->lines->size(), 2u) << "nothing is sent or listed while disconnected";
-  EXPECT_EQ(hub->urls->size(), 1u);
+  EXPECT_EQ(hub->urls->size(), 2u);
 }
 
 TEST_F(HubNotifsTest, GoneAndHistoryClearedEmptyTheLists) {
