@@ -2,6 +2,7 @@
 
 #include <condition_variable>
 #include <mutex>
+#include <thread>
 
 #include "app/delivery_status.hpp"
 #include "app/link_opening.hpp"
@@ -47,7 +48,19 @@ bool isMessagesApp(const std::string& app) { return text::asciiLower(text::trim(
 }  // namespace
 
 std::shared_ptr<AppState> AppState::create(AppStateServices services, bool startNow) {
-  std::shared_ptr<AppState> hub(new AppState(std::move(services), startNow));
+  // The hub and the desktop adapters it owns belong to the thread that made it. The
+  // server's queue holds it for a moment now and then (a callback, the wait for
+  // serverMacIsPlaying); should the last reference end there, the hub is handed back to
+  // its own thread to be destroyed.
+  const std::thread::id home = std::this_thread::get_id();
+  std::shared_ptr<AppState> hub(new AppState(std::move(services), startNow), [home](AppState* doomed) {
+    if (std::this_thread::get_id() == home) {
+      delete doomed;
+      return;
+    }
+    auto queue = doomed->services_.main;
+    queue->post([doomed] { delete doomed; });
+  });
   hub->construct();
   return hub;
 }

@@ -357,6 +357,17 @@ TEST_F(HubTest, CallbacksAfterTheHubIsGoneAreDropped) {
   EXPECT_EQ(main->pending(), 0u) << "the timers ended with the hub";
 }
 
+TEST_F(HubTest, AHubLetGoOnAnotherThreadIsDestroyedOnItsOwn) {
+  build();
+  const long serverOwners = server.use_count();  // the test and the hub
+  std::shared_ptr<AppState> last = std::move(hub);
+  std::thread other([held = std::move(last)]() mutable { held.reset(); });  // as the server's queue might
+  other.join();
+  EXPECT_EQ(server.use_count(), serverOwners) << "not destroyed on the other thread";
+  main->runUntilIdle();
+  EXPECT_EQ(server.use_count(), serverOwners - 1) << "destroyed on the main queue";
+}
+
 // The server's queue asks whether this computer plays; the main thread answers.
 TEST(HubMacIsPlaying, AnsweredFromTheMainThreadWhileTheTrackIsFresh) {
   FakeClock clock;
