@@ -40,9 +40,7 @@ def main():
     os.makedirs(OUT, exist_ok=True)
     box = harness.Sandbox("screenshots")
     try:
-        for name in ("DISPLAY", "DBUS_SESSION_BUS_ADDRESS", "QT_QPA_PLATFORM"):
-            if os.environ.get(name):
-                box.extra_env[name] = os.environ[name]
+        box.inherit("DISPLAY", "DBUS_SESSION_BUS_ADDRESS", "QT_QPA_PLATFORM")
         orvane, invitation = box.orvane()
         phone = harness.pair(box, orvane, invitation["qrText"], name="Pixel 8")
         phone.send('send notif_post {"id":"n-1","app":"Signal","title":"Ana Lima",'

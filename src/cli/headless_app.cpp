@@ -3,7 +3,6 @@
 #include <unistd.h>
 
 #include <QCoreApplication>
-#include <QGuiApplication>
 #include <iostream>
 
 #include "app/legal_state.hpp"
@@ -19,6 +18,7 @@
 #include "platform/linux/syslog_sink.hpp"
 #include "platform/linux/xdg_paths.hpp"
 #include "platform/qt/qr_png_writer.hpp"
+#include "platform/qt/desktop_display.hpp"
 #include "platform/qt/desktop_pasteboard.hpp"
 #include "platform/qt/freedesktop_notifications.hpp"
 #include "platform/qt/logind_wake_signal.hpp"
@@ -138,9 +138,7 @@ std::optional<int> HeadlessApp::start() {
 std::shared_ptr<Pasteboard> HeadlessApp::makePasteboard(const std::shared_ptr<LogSink>& log) {
   // Without a display (or with one Qt could not reach, where it falls back to a platform
   // of its own) there is no desktop clipboard: Orvane keeps one, which `copy` fills.
-  const auto* gui = qobject_cast<QGuiApplication*>(QCoreApplication::instance());
-  const QString platform = gui ? QGuiApplication::platformName() : QString();
-  if (!gui || platform == "offscreen" || platform == "minimal") return std::make_shared<MemoryPasteboard>();
+  if (!hasDesktopDisplay()) return std::make_shared<MemoryPasteboard>();
   Logger logger(log, "clipboard");
   DesktopPasteboard desktop = makeDesktopPasteboard(logger);
   logger.info("syncing the desktop's clipboard through " + std::string(nameOf(desktop.kind)));

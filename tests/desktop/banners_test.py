@@ -38,14 +38,11 @@ def swap_server(*capabilities):
     subprocess.run([env_script, "start-server", "mock", *capabilities], check=True, timeout=30 * harness.TIME_SCALE)
 
 
-def in_this_session(box):
-    for name in ("DISPLAY", "DBUS_SESSION_BUS_ADDRESS", "QT_QPA_PLATFORM"):
-        if os.environ.get(name):
-            box.extra_env[name] = os.environ[name]
+SESSION = ("DISPLAY", "DBUS_SESSION_BUS_ADDRESS", "QT_QPA_PLATFORM")
 
 
 def paired(box):
-    in_this_session(box)
+    box.inherit(*SESSION)
     orvane, invitation = box.orvane()
     phone = harness.pair(box, orvane, invitation["qrText"])
     return orvane, phone
@@ -88,9 +85,8 @@ def a_reply_typed_in_the_banner_reaches_the_phone(box):
 
 def copying_a_link_from_its_banner_is_not_sent_back(box):
     swap_server()
-    orvane, phone = paired(box)
-    orvane.send("clipboard on")
-    orvane.expect({"event": "clipboardSync", "enabled": True})
+    box.inherit(*SESSION)
+    orvane, phone = harness.paired_with_clipboard_sync(box)
     # With auto-open off a link is offered in a banner rather than opened.
     orvane.send("auto-open off")
     orvane.expect({"event": "autoOpen", "enabled": False})
@@ -107,8 +103,7 @@ def copying_a_link_from_its_banner_is_not_sent_back(box):
     subprocess.run(["xclip", "-selection", "clipboard", "-i"], input="marker", text=True, check=True,
                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     phone.expect({"event": "received", "type": "clipboard_update", "body": {"text": "marker"}})
-    sent = [e["body"]["text"] for e in phone.history if e.get("event") == "received" and e.get("type") == "clipboard_update"]
-    check_equal(sent, ["marker"], "clipboard texts the phone got")
+    check_equal(harness.clipboard_texts(phone), ["marker"], "clipboard texts the phone got")
 
 
 harness.run([

@@ -48,24 +48,9 @@ def user_pastes():
     return run(["xclip", "-selection", "clipboard", "-o"], read=True).decode()
 
 
-def on_this_display(box):
-    for name in ("DISPLAY", "WAYLAND_DISPLAY", "XDG_RUNTIME_DIR", "QT_QPA_PLATFORM"):
-        if os.environ.get(name):
-            box.extra_env[name] = os.environ[name]
-
-
 def paired_with_sync_on(box):
-    on_this_display(box)
-    orvane, invitation = box.orvane()
-    phone = harness.pair(box, orvane, invitation["qrText"])
-    orvane.send("clipboard on")
-    orvane.expect({"event": "clipboardSync", "enabled": True})
-    return orvane, phone
-
-
-def clip_texts(phone):
-    return [e["body"]["text"] for e in phone.history
-            if e.get("event") == "received" and e.get("type") == "clipboard_update"]
+    box.inherit("DISPLAY", "WAYLAND_DISPLAY", "XDG_RUNTIME_DIR", "QT_QPA_PLATFORM")
+    return harness.paired_with_clipboard_sync(box)
 
 
 def a_copy_in_another_program_reaches_the_phone(box):
@@ -77,7 +62,7 @@ def a_copy_in_another_program_reaches_the_phone(box):
     user_copies(image=PNG)
     user_copies("after the image")
     phone.expect({"event": "received", "type": "clipboard_update", "body": {"text": "after the image"}})
-    check_equal(clip_texts(phone), ["copied in another program — ✓", "after the image"], "texts the phone got")
+    check_equal(harness.clipboard_texts(phone), ["copied in another program — ✓", "after the image"], "texts the phone got")
 
 
 def text_from_the_phone_can_be_pasted_and_is_not_echoed(box):
@@ -88,7 +73,7 @@ def text_from_the_phone_can_be_pasted_and_is_not_echoed(box):
     # The computer's own write is not a copy: the next copy is the first thing sent.
     user_copies("marker")
     phone.expect({"event": "received", "type": "clipboard_update", "body": {"text": "marker"}})
-    check_equal(clip_texts(phone), ["marker"], "texts the phone got")
+    check_equal(harness.clipboard_texts(phone), ["marker"], "texts the phone got")
     marker = orvane.expect({"event": "clipboard", "direction": "sent", "text": "marker"})
     sent = [e for e in orvane.events_before(marker) if e.get("event") == "clipboard" and e.get("direction") == "sent"]
     check_equal(sent, [], "texts the computer sent before the marker")

@@ -12,25 +12,15 @@
 #include <memory>
 #include <thread>
 
+#include "qt_application_environment.hpp"
+
 namespace orvane::testing {
 
 namespace {
 
 // The application object of these tests, made once on the thread that runs them; its
 // platform (xcb or wayland) is the one the script that started the tests chose.
-class GuiApplicationEnvironment final : public ::testing::Environment {
- public:
-  void SetUp() override { app_ = std::make_unique<QGuiApplication>(argc_, argv_); }
-  void TearDown() override { app_.reset(); }
-
- private:
-  static inline int argc_ = 1;
-  static inline char name_[] = "test_desktop";
-  static inline char* argv_[] = {name_, nullptr};
-  std::unique_ptr<QGuiApplication> app_;
-};
-
-[[maybe_unused]] const auto* const environment = ::testing::AddGlobalTestEnvironment(new GuiApplicationEnvironment);
+[[maybe_unused]] const auto* const environment = addQtApplicationEnvironment<QGuiApplication>();
 
 }  // namespace
 

@@ -28,25 +28,9 @@ patience=${LOGIND_ENV_PATIENCE:-20}  # seconds any start or stop may take
 # dbusmock is a Debian package, so the system's Python, not whichever comes first on PATH.
 python=${LOGIND_ENV_PYTHON:-/usr/bin/python3}
 
-die() {
-  echo "logind_env: $*" >&2
-  exit 2
-}
-
-# until_true WHAT PID COMMAND...: runs COMMAND until it succeeds, giving up after
-# $patience seconds, or at once when process PID (if not empty) has died.
-until_true() {
-  local what=$1 pid=$2
-  shift 2
-  local end=$((SECONDS + patience))
-  until "$@" >/dev/null 2>&1; do
-    if [ -n "$pid" ] && ! kill -0 "$pid" 2>/dev/null; then
-      die "$what: the process exited"
-    fi
-    [ "$SECONDS" -lt "$end" ] || die "$what: not done after ${patience}s"
-    sleep 0.05
-  done
-}
+env_name=logind_env
+# shellcheck source=../support/service_env.sh
+source "$here/../support/service_env.sh"
 
 logind_owned() {
   dbus-send --system --print-reply --reply-timeout=1000 --dest=org.freedesktop.DBus /org/freedesktop/DBus \
@@ -87,13 +71,10 @@ case "${1:-}" in
   "" | -h | --help) die "usage: $0 COMMAND [ARG...] | start-logind | stop-logind" ;;
 esac
 
-for tool in dbus-daemon dbus-send gdbus; do
-  command -v "$tool" >/dev/null || die "$tool is missing; run scripts/install-deps.sh"
-done
+require_tools dbus-daemon dbus-send gdbus
 "$python" -c 'import dbusmock' 2>/dev/null || die "python3-dbusmock is missing for $python; run scripts/install-deps.sh"
 
 work=$(mktemp -d /tmp/orvane-logind-env.XXXXXX)
-bus_pid=""
 cleanup() {
   local status=$?
   trap - EXIT INT TERM
@@ -101,49 +82,17 @@ cleanup() {
   if [ -e "$work/logind.pid" ]; then
     kill "$(cat "$work/logind.pid")" 2>/dev/null || true
   fi
-  if [ -n "$bus_pid" ]; then
-    kill "$bus_pid" 2>/dev/null || true
-    wait "$bus_pid" 2>/dev/null || true
-  fi
-  if [ "$status" -ne 0 ]; then
-    for log in "$work"/*.log; do
-      [ -s "$log" ] && { echo "--- $log"; tail -n 30 "$log"; } >&2
-    done
-  fi
-  rm -rf "$work"
-  exit "$status"
+  finish "$status"
 }
 trap cleanup EXIT
-# The command runs in the background so that a signal is handled at once: it is passed
-# on, and then everything else is stopped.
-child=""
-on_signal() {
-  if [ -n "$child" ]; then
-    kill -TERM "$child" 2>/dev/null || true
-    wait "$child" 2>/dev/null || true
-  fi
-  exit "$1"
-}
-trap 'on_signal 130' INT
-trap 'on_signal 143' TERM
+trap_signals
 
 export LOGIND_ENV_WORK=$work
 export DBUS_SYSTEM_BUS_ADDRESS="unix:path=$work/system_bus_socket"
 export ORVANE_LOGIND_ENV=$self
 
-dbus-daemon --config-file="$here/logind_env_bus.conf" --address="$DBUS_SYSTEM_BUS_ADDRESS" \
-  --nofork --nopidfile --nosyslog >"$work/dbus-daemon.log" 2>&1 </dev/null &
-bus_pid=$!
-until_true "private system bus start (log: $work/dbus-daemon.log)" "$bus_pid" \
-  dbus-send --system --print-reply --reply-timeout=1000 --dest=org.freedesktop.DBus /org/freedesktop/DBus \
-  org.freedesktop.DBus.GetId
+start_private_bus system "$here/logind_env_bus.conf"
 
 start_logind
 
-set +e
-"$@" &
-child=$!
-wait "$child"
-status=$?
-set -e
-exit "$status"
+run_command "$@"

@@ -11,18 +11,6 @@ import harness
 from harness import check, check_equal
 
 
-def paired_with_sync_on(box):
-    orvane, invitation = box.orvane()
-    phone = harness.pair(box, orvane, invitation["qrText"])
-    orvane.send("clipboard on")
-    orvane.expect({"event": "clipboardSync", "enabled": True})
-    return orvane, phone
-
-
-def clip_updates(phone):
-    return [e["body"] for e in phone.history if e.get("event") == "received" and e.get("type") == "clipboard_update"]
-
-
 def send_from_phone(phone, text, seq, clip_id, origin="phone-origin"):
     body = {"clip_id": clip_id, "origin": origin, "seq": str(seq), "text": text}
     phone.send("send clipboard_update " + json.dumps(body, ensure_ascii=False))
@@ -36,7 +24,7 @@ def copy_and_expect_sent(orvane, phone, text):
 
 
 def a_copy_reaches_the_phone_once(box):
-    orvane, phone = paired_with_sync_on(box)
+    orvane, phone = harness.paired_with_clipboard_sync(box)
     first = copy_and_expect_sent(orvane, phone, "Grüße — from the computer")
     body = first["body"]
     check(len(body["clip_id"]) == 36, f"clip id {body['clip_id']!r}")
@@ -47,20 +35,20 @@ def a_copy_reaches_the_phone_once(box):
     orvane.send("copy Grüße — from the computer")
     orvane.expect({"event": "clipboard", "direction": "sent", "text": "Grüße — from the computer"})
     marker = copy_and_expect_sent(orvane, phone, "marker")
-    check_equal([b["text"] for b in clip_updates(phone)], ["Grüße — from the computer", "marker"], "texts the phone got")
+    check_equal(harness.clipboard_texts(phone), ["Grüße — from the computer", "marker"], "texts the phone got")
     check_equal(marker["body"]["seq"], "2", "the repeat used no sequence number")
     check_equal(marker["body"]["origin"], body["origin"], "one origin for every update of this computer")
 
 
 def text_from_the_phone_is_applied_without_echo(box):
-    orvane, phone = paired_with_sync_on(box)
+    orvane, phone = harness.paired_with_clipboard_sync(box)
     send_from_phone(phone, "from the phone", 500, "phone-clip-1")
     orvane.expect({"event": "clipboard", "direction": "received", "text": "from the phone"})
     # The user copies the received text again on the computer: it is not sent back.
     orvane.send("copy from the phone")
     orvane.expect({"event": "clipboard", "direction": "sent", "text": "from the phone"})
     marker = copy_and_expect_sent(orvane, phone, "marker after receiving")
-    check_equal([b["text"] for b in clip_updates(phone)], ["marker after receiving"], "texts the phone got")
+    check_equal(harness.clipboard_texts(phone), ["marker after receiving"], "texts the phone got")
     check_equal(marker["body"]["seq"], "501", "the computer's clock follows the phone's")
 
     # A stale update (older than what both sides know) is not applied.
@@ -72,7 +60,7 @@ def text_from_the_phone_is_applied_without_echo(box):
 
 
 def the_switch_off_drops_both_ways_and_on_sends_nothing_old(box):
-    orvane, phone = paired_with_sync_on(box)
+    orvane, phone = harness.paired_with_clipboard_sync(box)
     orvane.send("clipboard off")
     orvane.expect({"event": "clipboardSync", "enabled": False})
     orvane.send("copy copied while off")
@@ -85,13 +73,13 @@ def the_switch_off_drops_both_ways_and_on_sends_nothing_old(box):
     orvane.expect({"event": "clipboardSync", "enabled": True})
     # Turning on does not send what is already on the pasteboard; the next copy goes.
     copy_and_expect_sent(orvane, phone, "after turning on")
-    check_equal([b["text"] for b in clip_updates(phone)], ["after turning on"], "texts the phone got")
+    check_equal(harness.clipboard_texts(phone), ["after turning on"], "texts the phone got")
     check(not any(e.get("event") == "clipboard" for e in orvane.history if e.get("direction") == "received"),
           "text from the phone was applied while the switch was off")
 
 
 def send_clipboard_sends_what_is_there_again(box):
-    orvane, phone = paired_with_sync_on(box)
+    orvane, phone = harness.paired_with_clipboard_sync(box)
     copy_and_expect_sent(orvane, phone, "first")
     copy_and_expect_sent(orvane, phone, "second")
     orvane.send("copy first")
@@ -100,7 +88,7 @@ def send_clipboard_sends_what_is_there_again(box):
     orvane.send("send-clipboard")
     orvane.expect({"event": "clipboard", "direction": "sent", "text": "first"})
     marker = copy_and_expect_sent(orvane, phone, "marker")
-    check_equal([b["text"] for b in clip_updates(phone)], ["first", "second", "first", "marker"],
+    check_equal(harness.clipboard_texts(phone), ["first", "second", "first", "marker"],
                 "sending what was sent last is dropped by the link")
     check_equal(marker["body"]["seq"], "4", "sequence numbers of the sent texts")
 

@@ -300,6 +300,13 @@ class Sandbox:
         env.update(self.extra_env)
         return env
 
+    def inherit(self, *names):
+        """Lets the programs of this sandbox use these variables of the calling script
+        (a display, a session bus it started)."""
+        for name in names:
+            if os.environ.get(name):
+                self.extra_env[name] = os.environ[name]
+
     def start(self, name, argv):
         self._count += 1
         proc = Process(f"{name}#{self._count}", argv, self.env())
@@ -358,6 +365,21 @@ def pair(box, orvane, qr_text, name="Test Phone", extra=()):
     orvane.expect({"event": "pairedDevice", "name": name})
     orvane.expect_state(state="connected")
     return phone
+
+
+def paired_with_clipboard_sync(box):
+    """A paired computer and phone with clipboard sync switched on."""
+    orvane, invitation = box.orvane()
+    phone = pair(box, orvane, invitation["qrText"])
+    orvane.send("clipboard on")
+    orvane.expect({"event": "clipboardSync", "enabled": True})
+    return orvane, phone
+
+
+def clipboard_texts(phone):
+    """Every clipboard text the phone has received so far, in order."""
+    return [e["body"]["text"] for e in phone.history
+            if e.get("event") == "received" and e.get("type") == "clipboard_update"]
 
 
 def saved_state(box):

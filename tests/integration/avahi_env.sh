@@ -24,25 +24,9 @@ here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 self=$here/$(basename "${BASH_SOURCE[0]}")
 patience=${AVAHI_ENV_PATIENCE:-20}  # seconds any start or stop may take
 
-die() {
-  echo "avahi_env: $*" >&2
-  exit 2
-}
-
-# until_true WHAT PID COMMAND...: runs COMMAND until it succeeds, giving up after
-# $patience seconds, or at once when process PID (if not empty) has died.
-until_true() {
-  local what=$1 pid=$2
-  shift 2
-  local end=$((SECONDS + patience))
-  until "$@" >/dev/null 2>&1; do
-    if [ -n "$pid" ] && ! kill -0 "$pid" 2>/dev/null; then
-      die "$what: the process exited"
-    fi
-    [ "$SECONDS" -lt "$end" ] || die "$what: not done after ${patience}s"
-    sleep 0.05
-  done
-}
+env_name=avahi_env
+# shellcheck source=../support/service_env.sh
+source "$here/../support/service_env.sh"
 
 daemon_running() {
   # AVAHI_SERVER_RUNNING is 2: the host name is registered and services can be published.
@@ -77,9 +61,7 @@ case "${1:-}" in
 esac
 
 [ "$(id -u)" -eq 0 ] || die "needs root (avahi-daemon's pid file and socket are in /run/avahi-daemon)"
-for tool in dbus-daemon dbus-send avahi-daemon avahi-browse flock; do
-  command -v "$tool" >/dev/null || die "$tool is missing; run scripts/install-deps.sh"
-done
+require_tools dbus-daemon dbus-send avahi-daemon avahi-browse flock
 
 # One environment at a time on this machine.
 exec 9>/run/lock/orvane-avahi-env.lock
@@ -87,7 +69,6 @@ flock -w "$patience" 9 || die "another avahi_env.sh is still running"
 avahi-daemon -c 2>/dev/null && die "an avahi-daemon is already running on this machine; stop it first"
 
 work=$(mktemp -d /tmp/orvane-avahi-env.XXXXXX)
-bus_pid=""
 cleanup() {
   local status=$?
   trap - EXIT INT TERM
@@ -96,49 +77,19 @@ cleanup() {
     if ! daemon_gone; then
       avahi-daemon -k 2>/dev/null || true
     fi
-    kill "$bus_pid" 2>/dev/null || true
-    wait "$bus_pid" 2>/dev/null || true
   fi
-  if [ "$status" -ne 0 ]; then
-    for log in "$work"/*.log; do
-      [ -s "$log" ] && { echo "--- $log"; tail -n 30 "$log"; } >&2
-    done
-  fi
-  rm -rf "$work"
-  exit "$status"
+  finish "$status"
 }
 trap cleanup EXIT
-# The command runs in the background so that a signal is handled at once: it is passed
-# on, and then everything else is stopped.
-child=""
-on_signal() {
-  if [ -n "$child" ]; then
-    kill -TERM "$child" 2>/dev/null || true
-    wait "$child" 2>/dev/null || true
-  fi
-  exit "$1"
-}
-trap 'on_signal 130' INT
-trap 'on_signal 143' TERM
+trap_signals
 
 export AVAHI_ENV_WORK=$work
 export DBUS_SYSTEM_BUS_ADDRESS="unix:path=$work/system_bus_socket"
 export ORVANE_AVAHI_ENV=$self
 
-dbus-daemon --config-file="$here/avahi_env_bus.conf" --address="$DBUS_SYSTEM_BUS_ADDRESS" \
-  --nofork --nopidfile --nosyslog >"$work/dbus-daemon.log" 2>&1 </dev/null 9>&- &
-bus_pid=$!
-until_true "private system bus start (log: $work/dbus-daemon.log)" "$bus_pid" \
-  dbus-send --system --print-reply --reply-timeout=1000 --dest=org.freedesktop.DBus /org/freedesktop/DBus \
-  org.freedesktop.DBus.GetId
+start_private_bus system "$here/avahi_env_bus.conf"
 
 start_daemon
 
-set +e
 # Without the lock's descriptor, so that nothing the command leaves behind holds it.
-"$@" 9>&- &
-child=$!
-wait "$child"
-status=$?
-set -e
-exit "$status"
+run_command "$@"

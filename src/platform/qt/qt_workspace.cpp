@@ -1,8 +1,9 @@
 #include "platform/qt/qt_workspace.hpp"
 
 #include <QDesktopServices>
-#include <QGuiApplication>
 #include <QUrl>
+
+#include "platform/qt/desktop_display.hpp"
 
 namespace orvane {
 
@@ -10,9 +11,7 @@ QtWorkspace::QtWorkspace(Logger log, std::function<bool()> canControlPlayers)
     : log_(std::move(log)), canControlPlayers_(std::move(canControlPlayers)) {}
 
 bool QtWorkspace::openURL(const std::string& url) {
-  const auto* gui = qobject_cast<QGuiApplication*>(QCoreApplication::instance());
-  const QString platform = gui ? QGuiApplication::platformName() : QString();
-  if (!gui || platform == "offscreen" || platform == "minimal") {
+  if (!hasDesktopDisplay()) {
     log_.info("no desktop to open links on");
     return false;
   }

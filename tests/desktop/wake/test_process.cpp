@@ -6,26 +6,14 @@
 
 #include <QCoreApplication>
 
-#include <memory>
+#include "qt_application_environment.hpp"
 
 namespace orvane::testing {
 namespace {
 
 bool busUsed = false;
 
-class QtApplicationEnvironment final : public ::testing::Environment {
- public:
-  void SetUp() override { app_ = std::make_unique<QCoreApplication>(argc_, argv_); }
-  void TearDown() override { app_.reset(); }
-
- private:
-  static inline int argc_ = 1;
-  static inline char name_[] = "test_logind_wake";
-  static inline char* argv_[] = {name_, nullptr};
-  std::unique_ptr<QCoreApplication> app_;
-};
-
-[[maybe_unused]] const auto* const environment = ::testing::AddGlobalTestEnvironment(new QtApplicationEnvironment);
+[[maybe_unused]] const auto* const environment = addQtApplicationEnvironment<QCoreApplication>();
 
 }  // namespace
 

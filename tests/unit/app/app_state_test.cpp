@@ -35,11 +35,7 @@ TEST_F(HubTest, APasteboardThatMissesCopiesIsReportedWhenItSaysSo) {
     std::optional<std::string> why = "copies elsewhere are missed";
   };
   auto limited = std::make_shared<Limited>();
-  AppStateServices s;
-  s.main = main;
-  s.clock = &clock;
-  s.defaults = defaults;
-  s.server = server;
+  AppStateServices s = services();
   s.pasteboard = limited;
   hub = AppState::create(std::move(s), false);
   EXPECT_EQ(*hub->clipboardLimited, "copies elsewhere are missed");

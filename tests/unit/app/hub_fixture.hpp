@@ -131,6 +131,12 @@ class HubTest : public ::testing::Test {
   }
 
   std::shared_ptr<AppState> build(bool startNow = true) {
+    hub = AppState::create(services(), startNow);
+    return hub;
+  }
+
+  // Every port of the fixture; a test may swap one before creating the hub itself.
+  AppStateServices services() {
     AppStateServices s;
     s.main = main;
     s.clock = &clock;
@@ -141,8 +147,7 @@ class HubTest : public ::testing::Test {
     s.macMedia = macMedia;
     s.workspace = workspace;
     s.notifications = notifications;
-    hub = AppState::create(std::move(s), startNow);
-    return hub;
+    return s;
   }
 
   // The server's report that the link is up, as it reaches the hub.

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "base/thread_queue.hpp"
+#include "qt_application_environment.hpp"
 
 namespace orvane {
 namespace {
@@ -27,19 +28,7 @@ using namespace std::chrono_literals;
 
 // The application object every QtMainQueue posts to, made on the thread that runs
 // the tests, which so becomes the Qt thread.
-class QtApplicationEnvironment final : public ::testing::Environment {
- public:
-  void SetUp() override { app_ = std::make_unique<QCoreApplication>(argc_, argv_); }
-  void TearDown() override { app_.reset(); }
-
- private:
-  static inline int argc_ = 1;
-  static inline char name_[] = "test_platform_qt";
-  static inline char* argv_[] = {name_, nullptr};
-  std::unique_ptr<QCoreApplication> app_;
-};
-
-[[maybe_unused]] const auto* const environment = ::testing::AddGlobalTestEnvironment(new QtApplicationEnvironment);
+[[maybe_unused]] const auto* const environment = testing::addQtApplicationEnvironment<QCoreApplication>();
 
 class QtMainQueueTest : public ::testing::Test {
  protected:
