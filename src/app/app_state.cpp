@@ -332,6 +332,9 @@ void AppState::approvePending() { services_.server->approvePending(); }
 void AppState::denyPending() { services_.server->denyPending(); }
 void AppState::regenerateInvitation() { services_.server->regenerateInvitation(); }
 void AppState::disconnectSession() { services_.server->disconnectSession(); }
+void AppState::sendMediaCommand(const std::string& command) {
+  if (linkState->isConnected()) services_.server->sendMediaCommand(command);
+}
 void AppState::reconnectNow() {
   if (shutDown_) return;
   services_.server->restart();
@@ -460,8 +463,9 @@ void AppState::serverPendingCleared() {
 
 void AppState::serverPairedDeviceChanged(const std::optional<std::string>& name, const std::optional<std::string>& id) {
   onMain([name, id](AppState& hub) {
-    hub.pairedName = name;
+    // The id first: whoever hears the name reads the id that goes with it.
     hub.pairedID = id;
+    hub.pairedName = name;
   });
 }
 

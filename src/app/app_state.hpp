@@ -147,6 +147,8 @@ class AppState final : public PairingServerDelegate, public std::enable_shared_f
   void denyPending();
   void regenerateInvitation();
   void disconnectSession();
+  // Controls the phone's player; nothing goes out unless the phone is connected.
+  void sendMediaCommand(const std::string& command);
   // Restarts the link and asks the known phone to reconnect.
   void reconnectNow();
   // Closes the server's connections and listener; `done` runs on the server's queue.

@@ -27,5 +27,9 @@ class SystemClock final : public Clock {
 
 // Whole seconds since 1970-01-01 UTC, the fraction cut off (never rounded up).
 std::int64_t unixSeconds(WallTime t);
+// Whole milliseconds since 1970-01-01 UTC, the fraction cut off.
+std::int64_t unixMilliseconds(WallTime t);
+// Seconds since 1970-01-01 UTC with their fraction (microseconds kept).
+double unixSecondsWithFraction(WallTime t);
 
 }  // namespace orvane

@@ -3,9 +3,12 @@
 #include <unistd.h>
 
 #include <QCoreApplication>
+#include <future>
 #include <iostream>
 
 #include "app/legal_state.hpp"
+#include "base/thread_queue.hpp"
+#include "features/chats/message_archive.hpp"
 #include "app/legal_texts.hpp"
 #include "base/text.hpp"
 #include "platform/linux/net/asio_serial_queue.hpp"
@@ -25,7 +28,6 @@
 #include "platform/qt/qt_main_queue.hpp"
 #include "platform/qt/qt_workspace.hpp"
 #include "app/memory_pasteboard.hpp"
-#include "features/notifications/url_gate.hpp"
 
 namespace orvane::cli {
 
@@ -124,12 +126,25 @@ std::optional<int> HeadlessApp::start() {
   hub.workspace = std::make_shared<QtWorkspace>(Logger(log, "workspace"), nullptr);
   hub.notifications = std::make_shared<FreedesktopNotifications>(Logger(log, "banners"));
   hub.log = log;
-  // The view subscribes before the server starts, so that it prints the first state.
   hub_ = AppState::create(std::move(hub), false);
   // Accepted terms and a new device identifier reach the disk now: a signal before the
   // event loop runs ends the program at once, without the delayed write.
   defaults_->flush();
-  view_->observe(*hub_);
+
+  // The chats file has one writer, on a thread of its own.
+  archiveQueue_ = std::make_shared<ThreadQueue>("zel.message-archive", log);
+  DeviceBridgeStoreServices storeServices;
+  storeServices.main = mainQueue_;
+  storeServices.defaults = *defaults;
+  storeServices.archive = std::make_shared<MessageArchive>(archiveQueue_, [] { return xdg::appSupport(); });
+  storeServices.accessibilityTrusted = *hub_->accessibilityTrusted;
+  storeServices.log = log;
+  store_ = DeviceBridgeStore::create(std::move(storeServices));
+  bridge_ = StoreBridge::create(store_, hub_);
+  commands_ = std::make_unique<HeadlessCommands>(store_, hub_, view_, printer_);
+
+  // The view subscribes before the server starts, so that it prints the first state.
+  view_->observe(*store_, *hub_);
   hub_->setEventListener(view_);
   hub_->startServer();
   return std::nullopt;
@@ -145,74 +160,10 @@ std::shared_ptr<Pasteboard> HeadlessApp::makePasteboard(const std::shared_ptr<Lo
   return std::shared_ptr<Pasteboard>(std::move(desktop.pasteboard));
 }
 
-void HeadlessApp::handleCommand(const std::string& raw) {
-  const std::string line = text::trim(raw);
+void HeadlessApp::handleCommand(const std::string& line) {
   // After quit the server is shutting down: a restart now would outlive its queue.
-  if (line.empty() || !hub_ || quitting_) return;
-  const auto space = line.find(' ');
-  const std::string command = line.substr(0, space);
-  const std::string argument = space == std::string::npos ? "" : text::trim(line.substr(space + 1));
-
-  if (command == "quit") {
-    quit();
-  } else if (command == "approve") {
-    hub_->approvePending();
-  } else if (command == "deny") {
-    hub_->denyPending();
-  } else if (command == "forget") {
-    hub_->forget();
-  } else if (command == "disconnect") {
-    hub_->disconnectSession();
-  } else if (command == "reconnect") {
-    hub_->reconnectNow();
-  } else if (command == "new-code") {
-    hub_->regenerateInvitation();
-  } else if ((command == "message" || command == "send-message") && !argument.empty()) {
-    if (!hub_->linkState->isConnected()) {
-      printer_->note("No phone is connected; the message was not sent");
-    } else {
-      hub_->send(argument);
-    }
-  } else if ((command == "link" || command == "send-link") && !argument.empty()) {
-    if (!UrlGate::normalizeUrl(argument)) {
-      printer_->note("Not a web link: " + argument);
-    } else if (!hub_->linkState->isConnected()) {
-      printer_->note("No phone is connected; the link was not sent");
-    } else {
-      hub_->sendUrl(argument);
-    }
-  } else if (command == "dismiss" && !argument.empty()) {
-    if (!hub_->linkState->isConnected()) printer_->note("No phone is connected; nothing was dismissed");
-    hub_->dismissNotif(argument);
-  } else if (command == "reply" && !argument.empty()) {
-    const auto gap = argument.find(' ');
-    if (gap == std::string::npos) {
-      printer_->note("Usage: reply ID TEXT");
-    } else {
-      hub_->replyNotif(argument.substr(0, gap), argument.substr(gap + 1));
-    }
-  } else if (command == "auto-open" && (argument == "on" || argument == "off")) {
-    hub_->setAutoOpenLinks(argument == "on");
-  } else if (command == "clipboard" && (argument == "on" || argument == "off")) {
-    hub_->setClipboard(argument == "on");
-  } else if (command == "copy" && !argument.empty()) {
-    hub_->copyToPasteboard(argument);
-  } else if (command == "send-clipboard" && argument.empty()) {
-    if (!*hub_->clipboardEnabled) {
-      printer_->note("Clipboard sync is off \u2014 type clipboard on first");
-    } else if (!hub_->linkState->isConnected()) {
-      printer_->note("No phone is connected; nothing was sent");
-    } else {
-      hub_->sendClipboardNow();
-    }
-  } else if (command == "rename") {
-    hub_->renameDevice(argument);
-  } else {
-    printer_->note("Unknown command: " + line +
-                   " (try approve, deny, forget, disconnect, reconnect, new-code, send-message TEXT, send-link URL, "
-                   "dismiss ID, reply ID TEXT, auto-open on|off, clipboard on|off, copy TEXT, send-clipboard, "
-                   "rename NAME, quit)");
-  }
+  if (!commands_ || quitting_) return;
+  if (commands_->run(line) == HeadlessCommands::Outcome::quit) quit();
 }
 
 void HeadlessApp::quit() {
@@ -234,6 +185,10 @@ void HeadlessApp::release() {
   // The queue's thread ends first, so that nothing runs on it while the objects built
   // on its context are destroyed here.
   if (serverQueue_) serverQueue_->stop();
+  finishArchiveWrites();
+  commands_.reset();
+  bridge_.reset();
+  store_.reset();
   hub_.reset();
   view_.reset();
   server_.reset();
@@ -242,6 +197,20 @@ void HeadlessApp::release() {
   // Settings changed in the last moments are on disk before the program ends.
   if (defaults_) defaults_->flush();
   if (auto* app = QCoreApplication::instance()) app->quit();
+}
+
+void HeadlessApp::finishArchiveWrites() {
+  if (!archiveQueue_) return;
+  // Saves still waiting reach the disk before the program ends: the writer runs them
+  // in order, so once this marker has run they are done. A disk that hangs does not
+  // hold the program forever.
+  auto done = std::make_shared<std::promise<void>>();
+  auto finished = done->get_future();
+  archiveQueue_->post([done] { done->set_value(); });
+  if (finished.wait_for(std::chrono::seconds(5)) != std::future_status::ready) {
+    printer_->note("orvane: the chats file is still being written; the last change may be lost");
+  }
+  archiveQueue_.reset();
 }
 
 }  // namespace orvane::cli

@@ -6,6 +6,9 @@
 #include "cli/cli_options.hpp"
 #include "cli/event_printer.hpp"
 #include "app/app_state.hpp"
+#include "app/store/device_bridge_store.hpp"
+#include "app/store/store_bridge.hpp"
+#include "cli/headless_commands.hpp"
 #include "cli/headless_view.hpp"
 #include "server/pairing_server.hpp"
 
@@ -19,7 +22,8 @@ class QtMainQueue;
 namespace orvane::cli {
 
 // The program without windows: the hub and its server, events on standard output,
-// commands from standard input. Nothing here talks to the server but the hub. Runs
+// commands from standard input, through the store as the windows do. Nothing here
+// talks to the server but the hub. Runs
 // inside a QCoreApplication, or a QGuiApplication when a display is there so that the
 // desktop's clipboard is synced.
 class HeadlessApp {
@@ -39,6 +43,7 @@ class HeadlessApp {
   bool passTermsGate(UserDefaults& defaults);
   std::shared_ptr<Pasteboard> makePasteboard(const std::shared_ptr<LogSink>& log);
   void release();
+  void finishArchiveWrites();
 
   Options options_;
   std::shared_ptr<QtMainQueue> mainQueue_;
@@ -49,6 +54,10 @@ class HeadlessApp {
   std::shared_ptr<PairingServer> server_;
   std::shared_ptr<HeadlessView> view_;
   std::shared_ptr<AppState> hub_;
+  std::shared_ptr<SerialQueue> archiveQueue_;
+  std::shared_ptr<DeviceBridgeStore> store_;
+  std::shared_ptr<StoreBridge> bridge_;
+  std::unique_ptr<HeadlessCommands> commands_;
   bool quitting_ = false;
 };
 

@@ -17,14 +17,16 @@ void HeadlessView::print(const Event& event, const std::optional<QRImage>& qr) {
   printer_->print(event, qr);
 }
 
-Event HeadlessView::stateEvent(const LinkState& state) {
-  Event e{{"event", "state"}, {"state", state.caseName()}, {"title", state.title()}};
-  if (const auto* d = std::get_if<LinkState::Disconnected>(&state.value)) {
+Event HeadlessView::stateEvent(const BridgeConnection& connection) {
+  Event e{{"event", "state"}, {"state", connection.caseName()}, {"title", connection.title()}};
+  if (const auto* d = std::get_if<BridgeConnection::Disconnected>(&connection.value)) {
     if (d->detail) e["detail"] = *d->detail;
-  } else if (const auto* err = std::get_if<LinkState::Error>(&state.value)) {
-    e["text"] = err->text;
-  } else if (const auto* r = std::get_if<LinkState::Reconnecting>(&state.value)) {
+  } else if (const auto* a = std::get_if<BridgeConnection::AwaitingApproval>(&connection.value)) {
+    e["deviceName"] = a->deviceName;
+  } else if (const auto* r = std::get_if<BridgeConnection::Reconnecting>(&connection.value)) {
     e["attempt"] = r->attempt;
+  } else if (const auto* f = std::get_if<BridgeConnection::Failed>(&connection.value)) {
+    e["reason"] = f->reason;
   }
   return e;
 }
@@ -44,7 +46,7 @@ Event HeadlessView::phoneStatusEvent(const PhoneStatus& s) {
           {"updatedAt", unixSeconds(s.updatedAt)}};
 }
 
-Event HeadlessView::mediaEvent(const std::optional<PhoneMedia>& media) {
+Event HeadlessView::mediaEvent(const std::optional<BridgeMedia>& media) {
   if (!media) {
     return {{"event", "media"}, {"app", nullptr},     {"title", nullptr},       {"artist", nullptr},
             {"album", nullptr}, {"playing", false},   {"artworkBytes", nullptr}};
@@ -54,49 +56,138 @@ Event HeadlessView::mediaEvent(const std::optional<PhoneMedia>& media) {
           {"title", optional(media->title)},
           {"artist", optional(media->artist)},
           {"album", optional(media->album)},
-          {"playing", media->playing},
+          {"playing", media->isPlaying},
           {"artworkBytes", media->artwork ? nlohmann::ordered_json(media->artwork->size()) : nlohmann::ordered_json(nullptr)}};
 }
 
-Event HeadlessView::notificationsEvent(const std::vector<PhoneNotif>& notifs) {
+Event HeadlessView::notificationsEvent(const std::vector<BridgeNotification>& notifications) {
   auto items = nlohmann::ordered_json::array();
-  for (const PhoneNotif& n : notifs) {
+  for (const BridgeNotification& n : notifications) {
     items.push_back({{"id", n.id},
                      {"app", n.app},
                      {"title", optional(n.title)},
-                     {"text", optional(n.text)},
-                     {"time", n.time},
-                     {"replyable", n.replyable},
+                     {"text", optional(n.body)},
+                     {"time", unixMilliseconds(n.receivedAt)},
+                     {"replyable", n.canReply},
                      {"replyResult", optional(n.replyResult)},
                      {"replyDetail", optional(n.replyDetail)}});
   }
   return {{"event", "notifications"}, {"items", std::move(items)}};
 }
 
-Event HeadlessView::linksEvent(const std::vector<UrlLine>& urls) {
+Event HeadlessView::linksEvent(const std::vector<BridgeLink>& links) {
   auto items = nlohmann::ordered_json::array();
-  for (const UrlLine& l : urls) {
+  for (const BridgeLink& l : links) {
     items.push_back({{"id", l.id},
                      {"outgoing", l.outgoing},
                      {"url", l.url},
                      {"acked", optional(l.acked)},
-                     {"context", optional(l.context)},
-                     {"app", optional(l.app)}});
+                     {"context", optional(l.context)}});
   }
   return {{"event", "links"}, {"items", std::move(items)}};
 }
 
-Event HeadlessView::messagesEvent(const std::vector<ChatLine>& lines) {
+Event HeadlessView::messagesEvent(const std::vector<BridgeMessage>& messages) {
   auto items = nlohmann::ordered_json::array();
-  for (const ChatLine& l : lines) {
-    items.push_back({{"id", l.id}, {"outgoing", l.outgoing}, {"text", l.text}, {"acked", optional(l.acked)}});
+  for (const BridgeMessage& m : messages) {
+    items.push_back({{"id", m.id}, {"outgoing", m.outgoing}, {"text", m.text}, {"acked", optional(m.acked)}});
   }
   return {{"event", "messages"}, {"items", std::move(items)}};
 }
 
-void HeadlessView::observe(AppState& hub) {
+Event HeadlessView::chatsEvent(const std::vector<ChatConversation>& conversations) {
+  auto items = nlohmann::ordered_json::array();
+  for (const ChatConversation& c : conversations) {
+    auto lines = nlohmann::ordered_json::array();
+    for (const ChatMessageLine& m : c.messages) {
+      lines.push_back({{"id", m.id},
+                       {"text", m.text},
+                       {"isOutgoing", m.isOutgoing},
+                       {"sentAt", unixSecondsWithFraction(m.sentAt)},
+                       {"delivery", ChatMessageLine::nameOf(m.delivery)}});
+    }
+    items.push_back({{"id", c.id},
+                     {"title", c.contact},
+                     {"app", c.app},
+                     {"updatedAt", unixSecondsWithFraction(c.updatedAt)},
+                     {"canReply", c.canReply},
+                     {"messages", std::move(lines)}});
+  }
+  return {{"event", "chats"}, {"items", std::move(items)}};
+}
+
+Event HeadlessView::activityEvent(const BridgeActivity& activity) {
+  return {{"event", "activity"},
+          {"id", activity.id},
+          {"kind", BridgeActivity::nameOf(activity.kind)},
+          {"direction", BridgeActivity::nameOf(activity.direction)},
+          {"summary", activity.summary},
+          {"at", unixSecondsWithFraction(activity.at)}};
+}
+
+void HeadlessView::observe(DeviceBridgeStore& store, AppState& hub) {
+  observeStore(store);
+  observeHub(hub);
+}
+
+void HeadlessView::printChats(const DeviceBridgeStore& store) { print(chatsEvent(*store.chatConversations)); }
+
+void HeadlessView::observeStore(DeviceBridgeStore& store) {
+  subscriptions_.push_back(store.connection.subscribe([this](const BridgeConnection& c) { print(stateEvent(c)); }));
+  subscriptions_.push_back(store.device.subscribe([this](const std::optional<BridgeDevice>& device) {
+    if (device) {
+      print({{"event", "pairedDevice"}, {"name", device->name}, {"id", device->id}});
+    } else {
+      print({{"event", "pairedDevice"}, {"name", nullptr}, {"id", nullptr}});
+    }
+  }));
+  subscriptions_.push_back(store.notifications.subscribe(
+      [this](const std::vector<BridgeNotification>& n) { print(notificationsEvent(n)); }));
+  subscriptions_.push_back(store.links.subscribe([this](const std::vector<BridgeLink>& l) { print(linksEvent(l)); }));
+  subscriptions_.push_back(
+      store.messages.subscribe([this](const std::vector<BridgeMessage>& m) { print(messagesEvent(m)); }));
+  subscriptions_.push_back(store.phoneStatus.subscribe([this](const PhoneStatus& s) { print(phoneStatusEvent(s)); }));
+  subscriptions_.push_back(store.phoneAddress.subscribe([this](const std::optional<std::string>& address) {
+    print({{"event", "phoneAddress"}, {"address", optional(address)}});
+  }));
+  subscriptions_.push_back(store.media.subscribe([this](const std::optional<BridgeMedia>& m) { print(mediaEvent(m)); }));
+  subscriptions_.push_back(store.lastMediaDispatch.subscribe([this](const std::optional<MediaKeyPoster::Dispatch>& d) {
+    if (d) print({{"event", "mediaCommandResult"}, {"result", std::string(MediaKeyPoster::caseName(*d))}});
+  }));
+  // One event per new history entry; emptying the history or dropping old entries
+  // prints nothing.
+  if (!store.clipHistory->empty()) lastClipID_ = store.clipHistory->front().id;
+  subscriptions_.push_back(store.clipHistory.subscribe([this](const std::vector<ClipEntry>& history) {
+    if (history.empty() || history.front().id == lastClipID_) return;
+    lastClipID_ = history.front().id;
+    print({{"event", "clipboard"}, {"direction", history.front().outgoing ? "sent" : "received"}, {"text", history.front().text}});
+  }));
+  subscriptions_.push_back(store.features.subscribe([this, on = store.features->clipboard](const FeaturePolicy& f) mutable {
+    if (f.clipboard == on) return;
+    on = f.clipboard;
+    print({{"event", "clipboardSync"}, {"enabled", on}});
+  }));
+  subscriptions_.push_back(store.deviceAlias.subscribe([this](const std::optional<std::string>& alias) {
+    print({{"event", "alias"}, {"alias", optional(alias)}});
+  }));
+  if (!store.chatConversations->empty()) printChats(store);
+  subscriptions_.push_back(
+      store.chatConversations.subscribe([this](const std::vector<ChatConversation>& c) { print(chatsEvent(c)); }));
+  subscriptions_.push_back(store.messageArchiveError.subscribeAndPrime([this](const std::optional<std::string>& text) {
+    if (text) print({{"event", "archiveError"}, {"text", *text}});
+  }));
+  // One event per activity recorded; the oldest falling off the log prints nothing.
+  if (!store.activities->empty()) lastActivityID_ = store.activities->back().id;
+  subscriptions_.push_back(store.activities.subscribe([this](const std::vector<BridgeActivity>& log) {
+    std::size_t first = log.size();
+    while (first > 0 && log[first - 1].id != lastActivityID_) --first;
+    for (std::size_t i = first; i < log.size(); ++i) print(activityEvent(log[i]));
+    if (!log.empty()) lastActivityID_ = log.back().id;
+  }));
+}
+
+void HeadlessView::observeHub(AppState& hub) {
   AppState* h = &hub;  // the subscriptions end before the hub does
-  subscriptions_.push_back(hub.linkState.subscribe([this](const LinkState& s) { print(stateEvent(s)); }));
   // An invitation assigns its fields in a fixed order, the addresses last: by then the
   // others hold the new invitation.
   subscriptions_.push_back(hub.allIPs.subscribe([this, h](const std::vector<std::string>& ips) {
@@ -116,40 +207,10 @@ void HeadlessView::observe(AppState& hub) {
       print({{"event", "pendingCleared"}});
     }
   }));
-  subscriptions_.push_back(hub.pairedID.subscribe([this, h](const std::optional<std::string>& id) {
-    print({{"event", "pairedDevice"}, {"name", optional(*h->pairedName)}, {"id", optional(id)}});
-  }));
-  subscriptions_.push_back(hub.notifs.subscribe([this](const std::vector<PhoneNotif>& n) { print(notificationsEvent(n)); }));
-  subscriptions_.push_back(hub.urls.subscribe([this](const std::vector<UrlLine>& u) { print(linksEvent(u)); }));
-  subscriptions_.push_back(hub.lines.subscribe([this](const std::vector<ChatLine>& l) { print(messagesEvent(l)); }));
   subscriptions_.push_back(hub.autoOpenLinks.subscribe([this](bool on) { print({{"event", "autoOpen"}, {"enabled", on}}); }));
-  subscriptions_.push_back(hub.phoneStatus.subscribe([this](const PhoneStatus& s) { print(phoneStatusEvent(s)); }));
-  subscriptions_.push_back(hub.phoneAddress.subscribe([this](const std::optional<std::string>& address) {
-    print({{"event", "phoneAddress"}, {"address", optional(address)}});
-  }));
-  subscriptions_.push_back(hub.nowPlaying.subscribe([this](const std::optional<PhoneMedia>& m) { print(mediaEvent(m)); }));
-  subscriptions_.push_back(hub.lastMediaDispatch.subscribe([this](const std::optional<MediaKeyPoster::Dispatch>& d) {
-    if (d) print({{"event", "mediaCommandResult"}, {"result", std::string(MediaKeyPoster::caseName(*d))}});
-  }));
-  // One event per new history entry; emptying the history or dropping old entries
-  // prints nothing.
-  if (!hub.clipHistory->empty()) lastClipID_ = hub.clipHistory->front().id;
-  subscriptions_.push_back(hub.clipHistory.subscribe([this](const std::vector<ClipHistoryItem>& history) {
-    if (history.empty() || history.front().id == lastClipID_) return;
-    lastClipID_ = history.front().id;
-    print({{"event", "clipboard"},
-           {"direction", history.front().outgoing ? "sent" : "received"},
-           {"text", history.front().text}});
-  }));
-  subscriptions_.push_back(hub.clipboardEnabled.subscribe([this](bool on) {
-    print({{"event", "clipboardSync"}, {"enabled", on}});
-  }));
   // Known from the start: the clipboard cannot see every copy made elsewhere.
   subscriptions_.push_back(hub.clipboardLimited.subscribeAndPrime([this](const std::optional<std::string>& why) {
     if (why) print({{"event", "clipboardLimited"}, {"reason", *why}});
-  }));
-  subscriptions_.push_back(hub.deviceAlias.subscribe([this](const std::optional<std::string>& alias) {
-    print({{"event", "alias"}, {"alias", optional(alias)}});
   }));
   subscriptions_.push_back(hub.staleAuthAttempt.subscribe([this](const std::optional<StaleAuthAttempt>& attempt) {
     if (attempt) print({{"event", "staleAuth"}, {"deviceID", attempt->deviceID}, {"reason", attempt->reason}});

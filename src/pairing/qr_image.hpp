@@ -19,6 +19,7 @@ struct QRImage {
   // shows module (floor(px / scale), floor(py / scale)).
   std::vector<std::uint8_t> pixels;
 
+  bool operator==(const QRImage&) const = default;
   bool isDark(int x, int y) const { return dark[static_cast<std::size_t>(y) * modules + x]; }
 
   // The UTF-8 bytes of `text` encoded at level M in the smallest version that holds

@@ -1,0 +1,32 @@
+#include "app/store/bridge_connection.hpp"
+
+namespace orvane {
+
+namespace {
+template <class... Fs>
+struct Cases : Fs... {
+  using Fs::operator()...;
+};
+}  // namespace
+
+std::string BridgeConnection::title() const {
+  return std::visit(Cases{
+                        [](const Disconnected&) -> std::string { return "Not connected"; },
+                        [](const AwaitingApproval&) -> std::string { return "Awaiting approval"; },
+                        [](const Reconnecting& r) -> std::string {
+                          return "Reconnecting\u2026 (" + std::to_string(r.attempt) + ")";
+                        },
+                        [](const Failed&) -> std::string { return "Error"; },
+                        [](const Connecting&) -> std::string { return "Connecting\u2026"; },
+                        [](const Connected&) -> std::string { return "Connected"; },
+                    },
+                    value);
+}
+
+std::string_view BridgeConnection::caseName() const {
+  static constexpr std::string_view names[] = {"disconnected", "awaitingApproval", "reconnecting",
+                                               "failed",       "connecting",       "connected"};
+  return names[value.index()];
+}
+
+}  // namespace orvane
