@@ -1,24 +1,26 @@
-// The headless program's view of the hub: which changes of the hub's state become
-// printed events, once each and in order.
+// The headless program's view of the store and the hub: which changes become printed
+// events, once each and in order.
 #include <gtest/gtest.h>
 
 #include <cstdio>
 
-#include "../app/hub_fixture.hpp"
+#include "../app/store/store_fixture.hpp"
+#include "cli/headless_commands.hpp"
 #include "cli/headless_view.hpp"
 
 namespace orvane::testing {
 namespace {
 
-class HeadlessViewTest : public HubTest {
+class HeadlessViewTest : public StoreTest {
  protected:
   void SetUp() override {
     out_ = open_memstream(&buffer_, &size_);
     ASSERT_NE(out_, nullptr);
-    view_ = std::make_shared<cli::HeadlessView>(std::make_shared<cli::EventPrinter>(true, out_));
+    printer_ = std::make_shared<cli::EventPrinter>(true, out_);
+    view_ = std::make_shared<cli::HeadlessView>(printer_);
     defaults->set("zel.clipboard.sync.enabled", true);
-    build();
-    view_->observe(*hub);
+    buildAll();
+    view_->observe(*store, *hub);
     hub->setEventListener(view_);
   }
   void TearDown() override {
@@ -38,6 +40,7 @@ class HeadlessViewTest : public HubTest {
     return lines;
   }
 
+  std::shared_ptr<cli::EventPrinter> printer_;
   std::shared_ptr<cli::HeadlessView> view_;
 
  private:
@@ -89,6 +92,7 @@ TEST_F(HeadlessViewTest, EachNewHistoryEntryIsOneClipboardEvent) {
   EXPECT_EQ(printed(), (std::vector<std::string>{R"({"event":"clipboard","direction":"sent","text":"hello"})"}));
 }
 
+// Lists that were empty already print nothing when the phone's history is cleared.
 TEST_F(HeadlessViewTest, AliasStaleAuthAndHistoryClearedAreReported) {
   hub->renameDevice("  Desk ");
   hub->serverAuthRefused("old", "credential_rejected");
@@ -98,12 +102,98 @@ TEST_F(HeadlessViewTest, AliasStaleAuthAndHistoryClearedAreReported) {
   EXPECT_EQ(lines, (std::vector<std::string>{
                        R"({"event":"alias","alias":"Desk"})",
                        R"({"event":"staleAuth","deviceID":"old","reason":"credential_rejected"})",
-                       R"({"event":"messages","items":[]})",
-                       R"({"event":"links","items":[]})",
-                       R"({"event":"notifications","items":[]})",
-                       R"({"event":"media","app":null,"title":null,"artist":null,"album":null,"playing":false,"artworkBytes":null})",
                        R"({"event":"historyCleared"})",
                    }));
+}
+
+TEST_F(HeadlessViewTest, StatesArePrintedAsTheViewsShowThem) {
+  hub->serverStateChanged(LinkState::error("Port 17431 is in use"));
+  hub->serverStateChanged(LinkState::error("Port 17431 is in use"));  // no change, no event
+  hub->serverStateChanged(LinkState::reconnecting(2));
+  hub->serverStateChanged(LinkState::awaitingApproval());
+  main->runUntilIdle();
+  EXPECT_EQ(printed(), (std::vector<std::string>{
+                           R"({"event":"state","state":"failed","title":"Error","reason":"Port 17431 is in use"})",
+                           R"({"event":"state","state":"reconnecting","title":"Reconnecting… (2)","attempt":2})",
+                           R"({"event":"state","state":"awaitingApproval","title":"Awaiting approval","deviceName":"Phone"})",
+                       }));
+}
+
+TEST_F(HeadlessViewTest, ChatsActivitiesAndArchiveProblemsArePrinted) {
+  connect();
+  printed();
+  post("n1", "Messages", std::string("Ann"), "Lunch?", 1767623400000);
+  const auto lines = printed();
+  ASSERT_EQ(lines.size(), 3u);  // the notification event, the list, the chats
+  EXPECT_EQ(lines[2],
+            R"({"event":"chats","items":[{"id":"messages|ann","title":"Ann","app":"Messages","updatedAt":1767623400.0,)"
+            R"("canReply":true,"messages":[{"id":"n1|Lunch?","text":"Lunch?","isOutgoing":false,"sentAt":1767623400.0,)"
+            R"("delivery":"incoming"}]}]})");
+
+  store->sendLink("https://example.org/");
+  store->record(BridgeActivity::Kind::clipboard, BridgeActivity::Direction::toMac, "Copied from history");
+  std::vector<std::string> activities;
+  for (const auto& line : printed()) {
+    const auto event = nlohmann::json::parse(line);
+    if (event["event"] == "activity") activities.push_back(event["kind"].get<std::string>() + " " +
+                                                           event["direction"].get<std::string>() + " " +
+                                                           event["summary"].get<std::string>());
+  }
+  EXPECT_EQ(activities, (std::vector<std::string>{"link toPhone https://example.org/",
+                                                  "clipboard toMac Copied from history"}));
+
+  folderFails = true;
+  post("n2", "Messages", std::string("Ann"), "Hello?", 1767623401000);
+  const auto last = printed().back();
+  EXPECT_EQ(last.rfind(R"({"event":"archiveError","text":"Chats could not be saved: )", 0), 0u) << last;
+}
+
+class HeadlessCommandsTest : public HeadlessViewTest {
+ protected:
+  void SetUp() override {
+    HeadlessViewTest::SetUp();
+    commands_ = std::make_unique<cli::HeadlessCommands>(store, hub, view_, printer_);
+  }
+  void run(const std::string& line) { EXPECT_EQ(commands_->run(line), cli::HeadlessCommands::Outcome::done) << line; }
+  std::unique_ptr<cli::HeadlessCommands> commands_;
+};
+
+TEST_F(HeadlessCommandsTest, CommandsBecomeActionsOnTheStore) {
+  connect();
+  post("n1", "Messages", std::string("Ann"), "Lunch?", 1767623400000);
+  server->calls.clear();
+  for (const char* line : {"approve", "deny", "new-code", "reconnect", "disconnect", "send-message hi there",
+                           "send-link example.org", "reply n1 on my way", "chat-reply messages|ann Yes please",
+                           "dismiss n1", "clipboard on", "forget"}) {
+    run(line);
+  }
+  EXPECT_EQ(server->calls, (std::vector<std::string>{
+                               "approvePending", "denyPending", "regenerateInvitation", "restart",
+                               "requestPhoneReconnect", "disconnectSession", "sendTestMessage hi there",
+                               "sendTestUrl https://example.org", "sendNotifReply n1 on my way",
+                               "sendNotifReply n1 Yes please", "sendNotifDismiss n1", "setClipboardEnabled 1",
+                               "forgetPaired"}));
+  EXPECT_EQ(store->chatConversations->front().messages.back().text, "Yes please");
+  EXPECT_EQ(commands_->run("quit"), cli::HeadlessCommands::Outcome::quit);
+}
+
+TEST_F(HeadlessCommandsTest, ChatCommandsListReplyAndClear) {
+  connect();
+  post("n1", "Messages", std::string("Ann"), "Lunch?", 1767623400000);
+  printed();
+  run("chats");
+  auto lines = printed();
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_EQ(lines[0].rfind(R"({"event":"chats","items":[{"id":"messages|ann")", 0), 0u);
+
+  run("chat-reply messages|nobody Hi");
+  run("chat-reply messages|ann");
+  EXPECT_TRUE(server->callsStartingWith("sendNotifReply").empty());
+
+  run("clear-chats");
+  settle();
+  EXPECT_TRUE(store->chatConversations->empty());
+  EXPECT_EQ(printed(), (std::vector<std::string>{R"({"event":"chats","items":[]})"}));
 }
 
 }  // namespace
