@@ -32,12 +32,19 @@ class Observable {
     set(std::move(value));
     return *this;
   }
-  // Changes the value in place; observers hear of it when it ends up different.
+  // Changes a copy of the value; observers hear of it when it ends up different.
   template <class F>
   bool modify(F change) {
     T copy = value_.get();
     change(copy);
     return set(std::move(copy));
+  }
+  // Changes the value in place, without a copy, for large values whose change the
+  // caller can tell: `change` returns true when it changed something, and must leave
+  // the value untouched when it returns false.
+  template <class F>
+  bool update(F change) {
+    return value_.update(std::move(change));
   }
 
   [[nodiscard]] Subscription subscribe(Observer observer) { return value_.subscribe(std::move(observer)); }

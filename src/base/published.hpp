@@ -55,17 +55,16 @@ class Published {
 
   void set(T value) {
     value_ = std::move(value);
-    // A snapshot of who listens now; each is checked again before it is called.
-    std::vector<std::uint64_t> ids;
-    for (const auto& [id, observer] : *observers_) ids.push_back(id);
-    const auto observers = observers_;  // survives this object being destroyed by an observer
-    for (std::uint64_t id : ids) {
-      auto it = observers->find(id);
-      if (it == observers->end()) continue;
-      const Observer observer = it->second;  // the observer may remove itself while it runs
-      observer(value_);
-      if (observers.use_count() == 1) return;  // the Published is gone
-    }
+    notify();
+  }
+  // Changes the value in place, without a copy, and tells the observers when `change`
+  // returns true (it changed something). `change` must leave the value as it was when
+  // it returns false.
+  template <class F>
+  bool update(F change) {
+    if (!change(value_)) return false;
+    notify();
+    return true;
   }
   Published& operator=(T value) {
     set(std::move(value));
@@ -90,6 +89,21 @@ class Published {
 
  private:
   using Observers = std::map<std::uint64_t, Observer>;
+
+  void notify() {
+    // A snapshot of who listens now; each is checked again before it is called.
+    std::vector<std::uint64_t> ids;
+    for (const auto& [id, observer] : *observers_) ids.push_back(id);
+    const auto observers = observers_;  // survives this object being destroyed by an observer
+    for (std::uint64_t id : ids) {
+      auto it = observers->find(id);
+      if (it == observers->end()) continue;
+      const Observer observer = it->second;  // the observer may remove itself while it runs
+      observer(value_);
+      if (observers.use_count() == 1) return;  // the Published is gone
+    }
+  }
+
   T value_;
   std::shared_ptr<Observers> observers_;
   std::uint64_t nextID_ = 0;

@@ -70,26 +70,29 @@ void DeviceBridgeStore::record(BridgeActivity::Kind kind, BridgeActivity::Direct
 // --- chats ---
 
 void DeviceBridgeStore::ingestMessageNotification(const BridgeNotification& n) {
-  std::vector<ChatConversation> list = *chatConversations;
+  // Called for every notification of the list on every change of it, so it works in
+  // place: a notification already taken costs no copy of the chats.
   const ChatNotification notification{n.id, n.app, n.title, n.body, n.receivedAt, n.canReply};
-  if (!chats::ingest(list, notification, *messagesClearedAt)) return;
-  chatConversations = std::move(list);
+  const WallTime clearedAt = *messagesClearedAt;
+  if (!chatConversations.update([&](auto& list) { return chats::ingest(list, notification, clearedAt); })) return;
   persistChatArchive();
 }
 
 void DeviceBridgeStore::updateChatReplyStatus(const std::string& notificationID, bool success) {
-  std::vector<ChatConversation> list = *chatConversations;
-  if (!chats::updateReplyStatus(list, notificationID, success)) return;
-  chatConversations = std::move(list);
+  if (!chatConversations.update([&](auto& list) { return chats::updateReplyStatus(list, notificationID, success); })) {
+    return;
+  }
   persistChatArchive();
 }
 
 void DeviceBridgeStore::replyInConversation(const std::string& conversationID, const std::string& text) {
   if (!connection->isConnected()) return;
-  std::vector<ChatConversation> list = *chatConversations;
-  const auto reply = chats::appendReply(list, conversationID, text, *services_.clock, crypto::uuidString());
+  std::optional<chats::ReplyToSend> reply;
+  chatConversations.update([&](auto& list) {
+    reply = chats::appendReply(list, conversationID, text, *services_.clock, crypto::uuidString());
+    return reply.has_value();
+  });
   if (!reply) return;
-  chatConversations = std::move(list);
   send(BridgeAction::replyNotification(reply->notificationID, reply->text));
   persistChatArchive();
 }
@@ -111,10 +114,7 @@ void DeviceBridgeStore::clearMessages() {
 }
 
 bool DeviceBridgeStore::pruneStoredReplyEchoes() {
-  std::vector<ChatConversation> list = *chatConversations;
-  if (!chats::pruneReplyEchoes(list)) return false;
-  chatConversations = std::move(list);
-  return true;
+  return chatConversations.update([](auto& list) { return chats::pruneReplyEchoes(list); });
 }
 
 void DeviceBridgeStore::persistChatArchive() {

@@ -1,5 +1,6 @@
-// Observable values of the hub: every assignment is heard, in subscription order, and
-// observers may come and go while one is being told.
+// Observable values: the hub's hear every assignment, the store's only real changes; both
+// in subscription order, and observers may come and go while one is being told.
+#include "base/observable.hpp"
 #include "base/published.hpp"
 
 #include <gtest/gtest.h>
@@ -90,6 +91,30 @@ TEST(Published, AnObserverThatDestroysTheValueEndsTheRound) {
   value->set(1);
   EXPECT_EQ(value, nullptr);
   EXPECT_EQ(laterCalls, 0);
+}
+
+TEST(Published, AnUpdateInPlaceIsHeardOnlyWhenItSaysItChanged) {
+  Published<std::vector<int>> list;
+  std::vector<std::vector<int>> heard;
+  auto watching = list.subscribe([&](const std::vector<int>& v) { heard.push_back(v); });
+  EXPECT_FALSE(list.update([](std::vector<int>&) { return false; }));
+  EXPECT_TRUE(list.update([](std::vector<int>& v) {
+    v.push_back(7);
+    return true;
+  }));
+  EXPECT_EQ(heard, (std::vector<std::vector<int>>{{7}}));
+}
+
+TEST(Observable, OnlyARealChangeIsHeard) {
+  Observable<std::string> name{"a"};
+  std::vector<std::string> heard;
+  auto watching = name.subscribe([&](const std::string& v) { heard.push_back(v); });
+  EXPECT_FALSE(name.set("a"));
+  EXPECT_TRUE(name.set("b"));
+  name = "b";
+  EXPECT_FALSE(name.modify([](std::string& v) { v = "b"; }));
+  EXPECT_TRUE(name.modify([](std::string& v) { v += "c"; }));
+  EXPECT_EQ(heard, (std::vector<std::string>{"b", "bc"}));
 }
 
 }  // namespace
