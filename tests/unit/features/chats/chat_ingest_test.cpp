@@ -172,7 +172,9 @@ TEST(ChatIngest, TakesNotificationsIntoConversations) {
       const bool changed = chats::ingest(list, row.steps[i].notification, row.clearedAt);
       EXPECT_EQ(changed, row.steps[i].changes);
       // "No change" must be true to the letter: the caller saves only on a change.
-      if (!changed) EXPECT_EQ(list, prior);
+      if (!changed) {
+        EXPECT_EQ(list, prior);
+      }
     }
     EXPECT_EQ(list, row.after);
   }
