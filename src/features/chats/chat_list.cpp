@@ -35,28 +35,53 @@ bool within(WallTime a, WallTime b, Seconds window) {
   return apart < window;
 }
 
+// The earliest moment less than `window` before `t`, held at the start of time.
+WallTime earliestWithin(WallTime t, Seconds window) {
+  const auto span = std::chrono::duration_cast<WallTime::duration>(window);
+  return t < WallTime::min() + span ? WallTime::min() : t - span;
+}
+
 // An incoming line is a reply's echo when the messaging app posted the user's reply
-// back as a notification: same text, close in time.
-bool isEcho(const ChatMessageLine& line, const std::vector<ChatMessageLine>& lines) {
+// back as a notification: same text, close in time. `replies` is ordered by time, so
+// only the few replies near the line are looked at: this runs for every notification
+// of every change of the mirrored list, and a conversation in memory is never cut.
+bool isEcho(const ChatMessageLine& line, const std::vector<const ChatMessageLine*>& replies) {
   if (line.isOutgoing) return false;
-  return std::any_of(lines.begin(), lines.end(), [&](const ChatMessageLine& reply) {
-    return reply.isOutgoing && within(reply.sentAt, line.sentAt, echoWindow) && sameText(reply.text, line.text);
-  });
+  auto reply = std::lower_bound(replies.begin(), replies.end(), earliestWithin(line.sentAt, echoWindow),
+                                [](const ChatMessageLine* r, WallTime t) { return r->sentAt < t; });
+  for (; reply != replies.end(); ++reply) {
+    if (!within((*reply)->sentAt, line.sentAt, echoWindow)) {
+      if ((*reply)->sentAt > line.sentAt) break;
+      continue;
+    }
+    if (sameText((*reply)->text, line.text)) return true;
+  }
+  return false;
 }
 
 bool removeEchoes(ChatConversation& conversation) {
   auto& lines = conversation.messages;
-  // Decided on the whole list first: removing as we go would not change the answer
-  // (only incoming lines go, only outgoing ones are looked at) but is harder to see.
+  std::vector<const ChatMessageLine*> replies;
+  for (const auto& line : lines) {
+    if (line.isOutgoing) replies.push_back(&line);
+  }
+  if (replies.empty()) return false;
+  std::stable_sort(replies.begin(), replies.end(),
+                   [](const ChatMessageLine* a, const ChatMessageLine* b) { return a->sentAt < b->sentAt; });
+  // Decided for every line before any moves: the replies point into `lines`.
   std::vector<bool> echo(lines.size());
   bool any = false;
   for (std::size_t i = 0; i < lines.size(); ++i) {
-    echo[i] = isEcho(lines[i], lines);
+    echo[i] = isEcho(lines[i], replies);
     any = any || echo[i];
   }
   if (!any) return false;
-  std::size_t i = 0;
-  std::erase_if(lines, [&](const ChatMessageLine&) { return echo[i++]; });
+  std::vector<ChatMessageLine> kept;
+  kept.reserve(lines.size());
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    if (!echo[i]) kept.push_back(std::move(lines[i]));
+  }
+  lines = std::move(kept);
   return true;
 }
 
