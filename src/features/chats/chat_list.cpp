@@ -35,7 +35,8 @@ bool within(WallTime a, WallTime b, Seconds window) {
   return apart < window;
 }
 
-// The earliest moment less than `window` before `t`, held at the start of time.
+// `t` less `window` (held at the start of time): nothing before it is within the
+// window of `t`.
 WallTime earliestWithin(WallTime t, Seconds window) {
   const auto span = std::chrono::duration_cast<WallTime::duration>(window);
   return t < WallTime::min() + span ? WallTime::min() : t - span;
