@@ -2,6 +2,7 @@
 
 #include <unicode/brkiter.h>
 #include <unicode/bytestream.h>
+#include <unicode/casemap.h>
 #include <unicode/locid.h>
 #include <unicode/normalizer2.h>
 #include <unicode/uchar.h>
@@ -335,6 +336,20 @@ std::string asciiLower(std::string_view s) {
   for (char& c : out) {
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
   }
+  return out;
+}
+
+std::string lower(std::string_view s) {
+  if (allAscii(s)) return asciiLower(s);
+  const std::string clean = sanitised(s);
+  std::string out;
+  icu::StringByteSink<std::string> sink(&out, static_cast<int32_t>(clean.size()));
+  UErrorCode status = U_ZERO_ERROR;
+  // "" is the root locale: no Turkish dotless i or Lithuanian dot rules.
+  icu::CaseMap::utf8ToLower("", 0, clean, sink, nullptr, status);
+  // ICU only fails here without memory or case data; the text unchanged is then the
+  // best there is.
+  if (U_FAILURE(status)) return clean;
   return out;
 }
 

@@ -57,6 +57,11 @@ std::string nfc(std::string_view s);
 // ASCII-only lower-casing (scheme and host comparisons).
 std::string asciiLower(std::string_view s);
 
+// Lower-casing with the full Unicode case mapping of the root locale (a letter may
+// become several, a final sigma becomes "ς"). The same for every user, so that a key
+// made from it does not change when the user's language does.
+std::string lower(std::string_view s);
+
 // Strict signed 64-bit decimal: optional "+" or "-", then one or more ASCII digits,
 // nothing else, no white space; none on overflow.
 std::optional<std::int64_t> parseInt64(std::string_view s);

@@ -56,16 +56,15 @@ class MessageArchive {
   Loaded load();
 
   // The revision of the last save or clear that took effect; read it on the worker.
-  std::int64_t latestRevision() const { return latestRevision_; }
+  std::int64_t latestRevision() const;
 
  private:
-  expected<void, std::string> write(const std::vector<ChatConversation>& conversations);
-  expected<void, std::string> remove();
+  // What the worker's tasks use, shared with them: a save or clear posted just before
+  // the archive goes away still runs to its end instead of touching a dead object.
+  struct Core;
 
   std::shared_ptr<SerialQueue> worker_;
-  FolderLocator folder_;
-  const Clock* clock_;
-  std::int64_t latestRevision_ = 0;  // touched on the worker only
+  std::shared_ptr<Core> core_;
 };
 
 }  // namespace orvane

@@ -19,6 +19,8 @@ std::string encode(const std::vector<ChatConversation>& conversations);
 expected<std::vector<ChatConversation>, std::string> decode(std::string_view json);
 
 double secondsSince2001(WallTime t);
+// Rounded to the microsecond, the most a double of this size carries reliably; times
+// beyond about 250 years from 2001 are held at that limit.
 WallTime fromSecondsSince2001(double seconds);
 
 }  // namespace orvane::archive_format

@@ -293,6 +293,32 @@ TEST(AsciiLower, TouchesOnlyAsciiLetters) {
   EXPECT_EQ(asciiLower(""), "");
 }
 
+TEST(Lower, UsesTheFullUnicodeCaseMapping) {
+  struct Row {
+    const char* name;
+    std::string input;
+    std::string expected;
+  };
+  const Row rows[] = {
+      {"ASCII", "WhatsApp MESSAGES", "whatsapp messages"},
+      {"Latin with diacritics", "\u00C4RGER \u00DCBER \u00C9T\u00C9", "\u00E4rger \u00FCber \u00E9t\u00E9"},
+      {"capital sharp s", "STRA\u1E9EE", "stra\u00DFe"},
+      // The full mapping, not the one-to-one table: one letter becomes two.
+      {"capital I with dot above", "\u0130stanbul", "i\u0307stanbul"},
+      // Context: a sigma at the end of a word takes its final form.
+      {"Greek final sigma", "\u039F\u0394\u03A5\u03A3\u03A3\u0395\u03A5\u03A3", "\u03BF\u03B4\u03C5\u03C3\u03C3\u03B5\u03C5\u03C2"},
+      {"Cyrillic", "\u041C\u0410\u0428\u0410", "\u043C\u0430\u0448\u0430"},
+      {"Deseret, outside the BMP", "\U00010400", "\U00010428"},
+      {"no letters", "\U0001F600 12 | 34", "\U0001F600 12 | 34"},
+      {"invalid bytes read as U+FFFD", "A\xFF\u00C4", "a\uFFFD\u00E4"},
+      {"empty", "", ""},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    EXPECT_EQ(lower(row.input), row.expected);
+  }
+}
+
 TEST(ParseInt64, AcceptsOnlyStrictDecimal) {
   struct Row {
     const char* text;
@@ -356,6 +382,7 @@ TEST(InvalidUtf8, ArbitraryBytesAreSafe) {
     ASSERT_TRUE(isValidUtf8(trim(s)));
     ASSERT_TRUE(isValidUtf8(collapse(s)));
     ASSERT_TRUE(isValidUtf8(nfc(s)));
+    ASSERT_TRUE(isValidUtf8(lower(s)));
     ASSERT_TRUE(canonicallyEqual(s, s));
     ASSERT_FALSE(canonicallyLess(s, s));
   }
