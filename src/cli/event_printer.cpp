@@ -18,6 +18,24 @@ std::string str(const Event& e, const char* key) {
   if (it == e.end() || it->is_null()) return "";
   return shown(it);
 }
+
+// Each conversation with the command that answers it, then its lines: "<-" came in,
+// "->" was sent from here, with how the reply went.
+std::string readableChats(const Event& e) {
+  const auto& items = e["items"];
+  if (items.empty()) return "No chats.";
+  std::string s = "Chats: " + std::to_string(items.size()) + (items.size() == 1 ? " conversation" : " conversations");
+  for (const auto& c : items) {
+    s += "\n  " + str(c, "title") + " in " + str(c, "app") + " (chat-reply " + str(c, "id") + " TEXT" +
+         (c.value("canReply", false) ? ")" : "; no reply possible)");
+    for (const auto& m : c["messages"]) {
+      const bool outgoing = m.value("isOutgoing", false);
+      s += std::string("\n    ") + (outgoing ? "-> " : "<- ") + str(m, "text");
+      if (outgoing) s += " (" + str(m, "delivery") + ")";
+    }
+  }
+  return s;
+}
 }  // namespace
 
 void EventPrinter::print(const Event& event, const std::optional<QRImage>& qr) {
@@ -42,7 +60,7 @@ std::string readable(const Event& e) {
   const std::string kind = str(e, "event");
   if (kind == "state") {
     std::string s = "State: " + str(e, "title");
-    for (const char* key : {"detail", "text"})
+    for (const char* key : {"detail", "deviceName", "reason"})
       if (e.contains(key)) s += " \u2014 " + str(e, key);
     return s;
   }
@@ -57,6 +75,8 @@ std::string readable(const Event& e) {
   if (kind == "pairedDevice") {
     return e["name"].is_null() ? "No phone is paired." : "Paired phone: " + str(e, "name") + " (" + str(e, "id") + ")";
   }
+  if (kind == "chats") return readableChats(e);
+  if (kind == "archiveError") return str(e, "text");
   if (kind == "historyCleared") return "The paired phone's history was cleared.";
   if (kind == "phoneAddress") return e["address"].is_null() ? "Phone address unknown." : "Phone address: " + str(e, "address");
   // Every other event: its name and fields.

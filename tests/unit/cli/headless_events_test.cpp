@@ -12,17 +12,20 @@ namespace {
 
 TEST(HeadlessEvents, StateEventsCarryTheFieldOfTheirCase) {
   struct Row {
-    LinkState state;
+    BridgeConnection state;
     std::string json;
   } rows[] = {
-      {LinkState::disconnected("Listening on port 17431"),
+      {BridgeConnection::disconnected("Listening on port 17431"),
        R"({"event":"state","state":"disconnected","title":"Not connected","detail":"Listening on port 17431"})"},
-      {LinkState::disconnected(), R"({"event":"state","state":"disconnected","title":"Not connected"})"},
-      {LinkState::error("TLS identity unavailable"),
-       R"({"event":"state","state":"error","title":"Error","text":"TLS identity unavailable"})"},
-      {LinkState::reconnecting(2),
-       "{\"event\":\"state\",\"state\":\"reconnecting\",\"title\":\"Reconnecting\u2026 (attempt 2)\",\"attempt\":2}"},
-      {LinkState::connected(), R"({"event":"state","state":"connected","title":"Connected"})"},
+      {BridgeConnection::disconnected(), R"({"event":"state","state":"disconnected","title":"Not connected"})"},
+      {BridgeConnection::failed("TLS identity unavailable"),
+       R"({"event":"state","state":"failed","title":"Error","reason":"TLS identity unavailable"})"},
+      {BridgeConnection::reconnecting(2),
+       "{\"event\":\"state\",\"state\":\"reconnecting\",\"title\":\"Reconnecting\u2026 (2)\",\"attempt\":2}"},
+      {BridgeConnection::awaitingApproval("Pixel 8"),
+       R"({"event":"state","state":"awaitingApproval","title":"Awaiting approval","deviceName":"Pixel 8"})"},
+      {BridgeConnection::connecting(), "{\"event\":\"state\",\"state\":\"connecting\",\"title\":\"Connecting\u2026\"}"},
+      {BridgeConnection::connected(), R"({"event":"state","state":"connected","title":"Connected"})"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.json);
@@ -37,7 +40,7 @@ TEST(HeadlessEvents, PrinterWritesOneFlushedLinePerEvent) {
   ASSERT_NE(out, nullptr);
   {
     EventPrinter json(true, out);
-    json.print(HeadlessView::stateEvent(LinkState::connected()));
+    json.print(HeadlessView::stateEvent(BridgeConnection::connected()));
     json.print(Event{{"event", "pendingCleared"}});
   }
   std::fclose(out);
@@ -47,8 +50,16 @@ TEST(HeadlessEvents, PrinterWritesOneFlushedLinePerEvent) {
 }
 
 TEST(HeadlessEvents, ReadableFormNamesWhatHappened) {
-  EXPECT_EQ(readable(HeadlessView::stateEvent(LinkState::disconnected("Phone went silent \u2014 still listening"))),
+  EXPECT_EQ(readable(HeadlessView::stateEvent(BridgeConnection::disconnected("Phone went silent \u2014 still listening"))),
             "State: Not connected \u2014 Phone went silent \u2014 still listening");
+  EXPECT_EQ(readable(HeadlessView::stateEvent(BridgeConnection::failed("Port 17431 is in use"))),
+            "State: Error \u2014 Port 17431 is in use");
+  ChatConversation chat{"messages|ana", "Messages", "Ana", WallTime{}, std::string("n1"), true, {}};
+  chat.messages.push_back({"n1|Hi", std::string("n1"), "Hi", false, WallTime{}, ChatMessageLine::Delivery::incoming});
+  chat.messages.push_back({"U", std::string("n1"), "Hello", true, WallTime{}, ChatMessageLine::Delivery::failed});
+  EXPECT_EQ(readable(HeadlessView::chatsEvent({chat})),
+            "Chats: 1 conversation\n  Ana in Messages (chat-reply messages|ana TEXT)\n    <- Hi\n    -> Hello (failed)");
+  EXPECT_EQ(readable(HeadlessView::chatsEvent({})), "No chats.");
   EXPECT_EQ(readable(Event{{"event", "pending"}, {"deviceName", "Pixel 8"}, {"deviceID", "p8"}}),
             "Pixel 8 (p8) asks to pair \u2014 type approve or deny");
   EXPECT_EQ(readable(Event{{"event", "pairedDevice"}, {"name", nullptr}, {"id", nullptr}}), "No phone is paired.");
