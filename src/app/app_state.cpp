@@ -317,9 +317,11 @@ void AppState::handleNotificationResponse(const NotificationResponse& response) 
 }
 
 void AppState::setClipboard(bool enabled) {
-  clipboardEnabled = enabled;
-  services_.defaults->set(keys::clipboardEnabled, enabled);
+  // The server hears it first: whoever sees the switch turn and acts on it (a view, a
+  // script driving the headless program) finds the server already following it.
   services_.server->setClipboardEnabled(enabled);
+  services_.defaults->set(keys::clipboardEnabled, enabled);
+  clipboardEnabled = enabled;
   // What is on the pasteboard when the switch is turned on is not sent.
   lastChangeCount_ = services_.pasteboard->changeCount();
 }

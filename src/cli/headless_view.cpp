@@ -162,10 +162,11 @@ void HeadlessView::observeStore(DeviceBridgeStore& store) {
     lastClipID_ = history.front().id;
     print({{"event", "clipboard"}, {"direction", history.front().outgoing ? "sent" : "received"}, {"text", history.front().text}});
   }));
-  subscriptions_.push_back(store.features.subscribe([this, on = store.features->clipboard](const FeaturePolicy& f) mutable {
-    if (f.clipboard == on) return;
-    on = f.clipboard;
-    print({{"event", "clipboardSync"}, {"enabled", on}});
+  clipboardSyncShown_ = store.features->clipboard;
+  subscriptions_.push_back(store.features.subscribe([this](const FeaturePolicy& f) {
+    if (f.clipboard == clipboardSyncShown_) return;
+    clipboardSyncShown_ = f.clipboard;
+    print({{"event", "clipboardSync"}, {"enabled", f.clipboard}});
   }));
   subscriptions_.push_back(store.deviceAlias.subscribe([this](const std::optional<std::string>& alias) {
     print({{"event", "alias"}, {"alias", optional(alias)}});

@@ -59,6 +59,7 @@ class HeadlessView final : public AppStateEvents {
   std::vector<Subscription> subscriptions_;
   std::string lastClipID_;      // the newest history entry already printed
   std::string lastActivityID_;  // the newest activity already printed
+  bool clipboardSyncShown_ = false;
 };
 
 }  // namespace orvane::cli

@@ -42,7 +42,12 @@ void StoreBridge::bind() {
   AppState& hub = *app_;
   watch(hub.linkState, [](StoreBridge& b, const LinkState& s) { b.apply(s); });
   watch(hub.pairedName, [](StoreBridge& b, const std::optional<std::string>& name) { b.showPairedDevice(name, true); });
-  watch(hub.pendingName, [](StoreBridge& b, const std::optional<std::string>& v) { b.store_->pendingDeviceName = v; });
+  watch(hub.pendingName, [](StoreBridge& b, const std::optional<std::string>& v) {
+    b.store_->pendingDeviceName = v;
+    // The server may say it awaits approval before it names the phone: the connection
+    // shown then takes the name as soon as it comes.
+    if (v && std::holds_alternative<LinkState::AwaitingApproval>(b.app_->linkState->value)) b.apply(*b.app_->linkState);
+  });
   watch(hub.qrImage, [](StoreBridge& b, const std::optional<QRImage>& v) { b.store_->qrImage = v; });
   watch(hub.inviteExpiresIn, [](StoreBridge& b, double v) { b.store_->qrSecondsRemaining = secondsShown(v); });
   watch(hub.listenerIP, [](StoreBridge& b, const std::string& v) { b.store_->localAddress = v; });
