@@ -1,6 +1,9 @@
 #include "temp_dir.hpp"
 
 #include <stdlib.h>
+#include <sys/stat.h>
+
+#include <algorithm>
 
 #include <stdexcept>
 #include <system_error>
@@ -16,6 +19,19 @@ TempDir::TempDir() {
 TempDir::~TempDir() {
   std::error_code ec;
   std::filesystem::remove_all(path_, ec);
+}
+
+std::optional<mode_t> fileMode(const std::filesystem::path& path) {
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0) return std::nullopt;
+  return info.st_mode & 07777;
+}
+
+std::vector<std::string> fileNamesIn(const std::filesystem::path& dir) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(dir)) names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
 }
 
 }  // namespace orvane::testing

@@ -1,7 +1,11 @@
 #pragma once
 
+#include <sys/types.h>
+
 #include <filesystem>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace orvane::testing {
 
@@ -17,5 +21,10 @@ class TempDir {
  private:
   std::filesystem::path path_;
 };
+
+// The permission bits of a file or folder; none when it cannot be read.
+std::optional<mode_t> fileMode(const std::filesystem::path& path);
+// The names in a folder, sorted.
+std::vector<std::string> fileNamesIn(const std::filesystem::path& dir);
 
 }  // namespace orvane::testing

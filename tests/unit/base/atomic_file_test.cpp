@@ -1,6 +1,8 @@
 #include "base/atomic_file.hpp"
 
 #include <gtest/gtest.h>
+
+#include "temp_dir.hpp"
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -12,18 +14,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-mode_t modeOf(const fs::path& path) {
-  struct stat info {};
-  EXPECT_EQ(::stat(path.c_str(), &info), 0) << path;
-  return info.st_mode & 07777;
-}
-
-std::vector<std::string> namesIn(const fs::path& dir) {
-  std::vector<std::string> names;
-  for (const auto& entry : fs::directory_iterator(dir)) names.push_back(entry.path().filename().string());
-  std::sort(names.begin(), names.end());
-  return names;
-}
+using testing::fileMode;
+using testing::fileNamesIn;
 
 class AtomicFileTest : public ::testing::Test {
  protected:
@@ -47,13 +39,13 @@ TEST_F(AtomicFileTest, WritesExactlyTheBytesWithExactlyTheModeWhateverTheUmask) 
   const Row rows[] = {{0, 0600}, {0077, 0644}, {0022, 0600}};
   const Bytes bytes = {'{', 0x00, 0xFF, '}', '\n'};
   for (const Row& row : rows) {
-    SCOPED_TRACE(testing::Message() << std::oct << "umask " << row.umask << " mode " << row.mode);
+    SCOPED_TRACE(::testing::Message() << std::oct << "umask " << row.umask << " mode " << row.mode);
     const fs::path file = root / "record.json";
     const mode_t previous = ::umask(row.umask);
     const auto written = files::writeFileAtomically(file, bytes, row.mode);
     ::umask(previous);
     ASSERT_TRUE(written) << written.error();
-    EXPECT_EQ(modeOf(file), row.mode);
+    EXPECT_EQ(fileMode(file), row.mode);
     EXPECT_EQ(files::readFile(file), bytes);
     fs::remove(file);
   }
@@ -68,7 +60,7 @@ TEST_F(AtomicFileTest, ReplacesTheOldContentAndLeavesNoTemporaryFile) {
   EXPECT_EQ(files::readFile(file), toBytes("short"));
   std::string old((std::istreambuf_iterator<char>(reader)), {});
   EXPECT_EQ(old, std::string(10000, 'a'));
-  EXPECT_EQ(namesIn(root), std::vector<std::string>{"record.json"});
+  EXPECT_EQ(fileNamesIn(root), std::vector<std::string>{"record.json"});
 }
 
 TEST_F(AtomicFileTest, FailsInAMissingFolderAndNamesThePath) {
@@ -82,7 +74,7 @@ TEST_F(AtomicFileTest, FailsInAMissingFolderAndNamesThePath) {
 TEST_F(AtomicFileTest, FailsOverAFolderAndCleansUp) {
   fs::create_directory(root / "record.json");
   EXPECT_FALSE(files::writeFileAtomically(root / "record.json", toBytes("x")));
-  EXPECT_EQ(namesIn(root), std::vector<std::string>{"record.json"});
+  EXPECT_EQ(fileNamesIn(root), std::vector<std::string>{"record.json"});
 }
 
 TEST_F(AtomicFileTest, ReadFileGivesNoneForWhatIsNotARegularFile) {
@@ -99,13 +91,13 @@ TEST_F(AtomicFileTest, EnsureDirectoryMakesEveryLevelAndClosesTheLast) {
   ::umask(previous);
   ASSERT_TRUE(made) << made.error();
   EXPECT_TRUE(fs::is_directory(leaf));
-  EXPECT_EQ(modeOf(root / "a"), 0700u);
-  EXPECT_EQ(modeOf(leaf), 0700u);
+  EXPECT_EQ(fileMode(root / "a"), 0700u);
+  EXPECT_EQ(fileMode(leaf), 0700u);
 
   // An existing, open folder is closed again; a trailing "/" changes nothing.
   fs::permissions(leaf, fs::perms(0755));
   ASSERT_TRUE(files::ensureDirectory(leaf.string() + "/"));
-  EXPECT_EQ(modeOf(leaf), 0700u);
+  EXPECT_EQ(fileMode(leaf), 0700u);
 }
 
 TEST_F(AtomicFileTest, EnsureDirectoryFailsWhenAFileIsInTheWay) {

@@ -25,18 +25,8 @@ namespace fs = std::filesystem;
 using namespace chat_samples;
 using Result = expected<void, std::string>;
 
-std::optional<mode_t> modeOf(const fs::path& path) {
-  struct stat info {};
-  if (::stat(path.c_str(), &info) != 0) return std::nullopt;
-  return info.st_mode & 07777;
-}
-
-std::vector<std::string> namesIn(const fs::path& dir) {
-  std::vector<std::string> names;
-  for (const auto& entry : fs::directory_iterator(dir)) names.push_back(entry.path().filename().string());
-  std::sort(names.begin(), names.end());
-  return names;
-}
+using testing::fileMode;
+using testing::fileNamesIn;
 
 std::size_t lineCount(const std::vector<ChatConversation>& conversations) {
   std::size_t count = 0;
@@ -111,13 +101,13 @@ TEST_F(MessageArchiveTest, FileURLMakesAPrivateFolder) {
   ::umask(previous);
   ASSERT_TRUE(url.has_value()) << url.error();
   EXPECT_EQ(*url, folder / "messages.json");
-  EXPECT_EQ(modeOf(folder), 0700u);
-  EXPECT_EQ(modeOf(folder.parent_path()), 0700u);
+  EXPECT_EQ(fileMode(folder), 0700u);
+  EXPECT_EQ(fileMode(folder.parent_path()), 0700u);
 
   // A folder left open by something else is closed again.
   ASSERT_EQ(::chmod(folder.c_str(), 0755), 0);
   ASSERT_TRUE(archive.fileURL().has_value());
-  EXPECT_EQ(modeOf(folder), 0700u);
+  EXPECT_EQ(fileMode(folder), 0700u);
 }
 
 TEST_F(MessageArchiveTest, SavesOnTheWorkerAFileOnlyItsOwnerReads) {
@@ -136,11 +126,11 @@ TEST_F(MessageArchiveTest, SavesOnTheWorkerAFileOnlyItsOwnerReads) {
   ASSERT_TRUE(result.has_value());
   ASSERT_TRUE(result->has_value()) << result->error();
   EXPECT_TRUE(onWorker);
-  EXPECT_EQ(modeOf(file()), 0600u);
-  EXPECT_EQ(modeOf(folder), 0700u);
+  EXPECT_EQ(fileMode(file()), 0600u);
+  EXPECT_EQ(fileMode(folder), 0700u);
   EXPECT_EQ(stored(), list);
   EXPECT_EQ(latest(), 1);
-  EXPECT_EQ(namesIn(folder), std::vector<std::string>{"messages.json"});
+  EXPECT_EQ(fileNamesIn(folder), std::vector<std::string>{"messages.json"});
 }
 
 TEST_F(MessageArchiveTest, KeepsTheHundredNewestConversations) {
@@ -363,7 +353,7 @@ TEST_F(MessageArchiveLoadTest, ReadsTheConversationsInTheFileOrder) {
   const auto loaded = archive.load();
   EXPECT_EQ(loaded.error, std::nullopt);
   EXPECT_EQ(loaded.conversations, written);
-  EXPECT_EQ(namesIn(folder), std::vector<std::string>{"messages.json"});
+  EXPECT_EQ(fileNamesIn(folder), std::vector<std::string>{"messages.json"});
 }
 
 TEST_F(MessageArchiveLoadTest, AFileThatDoesNotDecodeIsKeptAsideBeforeAnySave) {
@@ -394,7 +384,7 @@ TEST_F(MessageArchiveLoadTest, AFileThatDoesNotDecodeIsKeptAsideBeforeAnySave) {
     EXPECT_TRUE(loaded.conversations.empty());
     EXPECT_EQ(loaded.error, row.fault + "; the file was kept as " + keptName);
     // Moved, not copied: the next save cannot replace what the user had.
-    EXPECT_EQ(namesIn(folder), std::vector<std::string>{keptName});
+    EXPECT_EQ(fileNamesIn(folder), std::vector<std::string>{keptName});
     EXPECT_EQ(files::readFile(folder / keptName), toBytes(row.content));
 
     ASSERT_TRUE(saveNow({withLines("new", 20, 1)}, 1).has_value());
@@ -421,7 +411,7 @@ TEST_F(MessageArchiveLoadTest, AFileThatCannotBeReadStaysWhereItIs) {
   const auto loaded = archive.load();
   EXPECT_TRUE(loaded.conversations.empty());
   EXPECT_EQ(loaded.error, file().string() + " could not be read: it is not a regular file");
-  EXPECT_EQ(namesIn(folder), std::vector<std::string>{"messages.json"});
+  EXPECT_EQ(fileNamesIn(folder), std::vector<std::string>{"messages.json"});
 }
 
 TEST_F(MessageArchiveLoadTest, NoDataFolderIsTheLocatorsError) {
