@@ -212,7 +212,11 @@ void AppState::dismissNotif(const std::string& id) {
 
 void AppState::replyNotif(const std::string& id, const std::string& raw) {
   const std::string text = text::trim(raw);
-  if (text.empty() || text::longerThan(text, maxTextCharacters)) return;
+  if (text.empty()) return;
+  // A new reply starts without the outcome of the one before it: that outcome would
+  // otherwise be taken for this one's (a chat line marked sent that never went out).
+  forgetReplyOutcome(id);
+  if (text::longerThan(text, maxTextCharacters)) return;
   if (linkState->isConnected()) {
     services_.server->sendNotifReply(id, text);
     return;
@@ -223,6 +227,16 @@ void AppState::replyNotif(const std::string& id, const std::string& raw) {
   it->replyResult = false;
   it->replyDetail = "offline";
   notifs = std::move(list);
+}
+
+void AppState::forgetReplyOutcome(const std::string& id) {
+  notifs.update([&](std::vector<PhoneNotif>& list) {
+    auto it = std::find_if(list.begin(), list.end(), [&](const PhoneNotif& n) { return n.id == id; });
+    if (it == list.end() || (!it->replyResult && !it->replyDetail)) return false;
+    it->replyResult = std::nullopt;
+    it->replyDetail = std::nullopt;
+    return true;
+  });
 }
 
 void AppState::sendUrl(const std::string& raw) {

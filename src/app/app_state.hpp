@@ -214,6 +214,7 @@ class AppState final : public PairingServerDelegate, public std::enable_shared_f
   std::optional<bool> macIsPlayingNow() const;
   void askNotificationPermissionOnce();
   void postPhoneNotifBanner(const PhoneNotif& notif);
+  void forgetReplyOutcome(const std::string& id);
   void postUrlNotification(const std::string& url, const std::optional<std::string>& context,
                            const std::optional<std::string>& app);
   void openReceivedUrl(const std::string& url, const std::optional<std::string>& context,

@@ -91,7 +91,10 @@ expected<void, std::string> writeFileAtomically(const fs::path& path, const Byte
 }
 
 std::optional<Bytes> readFile(const fs::path& path) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // Non-blocking, so that a pipe or a device in the file's place is refused below
+  // instead of holding the reader until someone writes to it; a regular file reads the
+  // same either way.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) return std::nullopt;
   struct stat info {};
   if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {

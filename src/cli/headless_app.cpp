@@ -209,6 +209,9 @@ void HeadlessApp::finishArchiveWrites() {
   archiveQueue_->post([done] { done->set_value(); });
   if (finished.wait_for(std::chrono::seconds(5)) != std::future_status::ready) {
     printer_->note("orvane: the chats file is still being written; the last change may be lost");
+    // Destroying the writer would wait for the write that hangs: it is left to the end
+    // of the process instead, which takes its thread down with it.
+    new std::shared_ptr<SerialQueue>(archiveQueue_);
   }
   archiveQueue_.reset();
 }

@@ -33,21 +33,31 @@ bool HeadlessCommands::connectedOr(const std::string& why) {
 }
 
 void HeadlessCommands::chatReply(const std::string& argument) {
-  const auto parts = idAndText(argument);
-  if (!parts) {
-    printer_->note("Usage: chat-reply CONVERSATION-ID TEXT");
+  // A conversation's id holds its contact's name, spaces and all: the id is the
+  // longest one the argument starts with, followed by the text.
+  const auto& conversations = *store_->chatConversations;
+  const ChatConversation* found = nullptr;
+  for (const ChatConversation& c : conversations) {
+    if (argument.size() > c.id.size() + 1 && argument.compare(0, c.id.size(), c.id) == 0 &&
+        argument[c.id.size()] == ' ' && (!found || c.id.size() > found->id.size())) {
+      found = &c;
+    }
+  }
+  if (!found) {
+    if (argument.empty()) {
+      printer_->note("Usage: chat-reply CONVERSATION-ID TEXT");
+    } else {
+      printer_->note("No chat starts " + argument + " (type chats to list them)");
+    }
     return;
   }
-  const auto& [id, text] = *parts;
-  const auto& conversations = *store_->chatConversations;
-  const auto found = std::find_if(conversations.begin(), conversations.end(),
-                                  [&](const ChatConversation& c) { return c.id == id; });
-  if (found == conversations.end()) {
-    printer_->note("No chat " + id + " (type chats to list them)");
+  const std::string text = text::trim(argument.substr(found->id.size() + 1));
+  if (text.empty()) {
+    printer_->note("Usage: chat-reply CONVERSATION-ID TEXT");
   } else if (!found->canReply || !found->replyNotificationID) {
-    printer_->note("The phone offers no reply for " + id);
+    printer_->note("The phone offers no reply for " + found->id);
   } else if (connectedOr("the reply was not sent")) {
-    store_->replyInConversation(id, text);
+    store_->replyInConversation(found->id, text);
   }
 }
 

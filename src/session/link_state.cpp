@@ -1,15 +1,8 @@
 #include "session/link_state.hpp"
 
-namespace orvane {
+#include "base/overloaded.hpp"
 
-namespace {
-template <class... F>
-struct Overloaded : F... {
-  using F::operator()...;
-};
-template <class... F>
-Overloaded(F...) -> Overloaded<F...>;
-}  // namespace
+namespace orvane {
 
 std::string LinkState::title() const {
   return std::visit(Overloaded{

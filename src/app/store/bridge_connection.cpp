@@ -1,16 +1,11 @@
 #include "app/store/bridge_connection.hpp"
 
+#include "base/overloaded.hpp"
+
 namespace orvane {
 
-namespace {
-template <class... Fs>
-struct Cases : Fs... {
-  using Fs::operator()...;
-};
-}  // namespace
-
 std::string BridgeConnection::title() const {
-  return std::visit(Cases{
+  return std::visit(Overloaded{
                         [](const Disconnected&) -> std::string { return "Not connected"; },
                         [](const AwaitingApproval&) -> std::string { return "Awaiting approval"; },
                         [](const Reconnecting& r) -> std::string {

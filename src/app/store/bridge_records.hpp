@@ -33,9 +33,9 @@ struct BridgeNotification {
   WallTime receivedAt{};
   bool canReply = false;
   bool isRead = false;
-  // How the last reply through it went (none while there is none or it is on its
-  // way), and the phone's reason when it failed: a card shows the failure and offers
-  // to try again.
+  // How the last reply through it went (none before any reply, and again from the
+  // moment a new reply is made until the phone answers), and the phone's reason when
+  // it failed: a card shows the failure and offers to try again.
   std::optional<bool> replyResult;
   std::optional<std::string> replyDetail;
   bool operator==(const BridgeNotification&) const = default;

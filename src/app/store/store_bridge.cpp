@@ -2,13 +2,11 @@
 
 #include <cmath>
 
+#include "base/overloaded.hpp"
+
 namespace orvane {
 
 namespace {
-template <class... Fs>
-struct Cases : Fs... {
-  using Fs::operator()...;
-};
 
 std::int64_t secondsShown(double remaining) {
   if (!std::isfinite(remaining)) return 0;
@@ -120,7 +118,7 @@ void StoreBridge::prime() {
 
 void StoreBridge::apply(const LinkState& state) {
   const BridgeConnection shown = std::visit(
-      Cases{
+      Overloaded{
           [](const LinkState::Disconnected& d) { return BridgeConnection::disconnected(d.detail); },
           [](const LinkState::Reconnecting& r) { return BridgeConnection::reconnecting(r.attempt); },
           [](const LinkState::Error& e) { return BridgeConnection::failed(e.text); },
@@ -176,7 +174,7 @@ BridgeMedia StoreBridge::mediaShown(const std::string& app, const std::optional<
 
 void StoreBridge::perform(const BridgeAction& action) {
   AppState& hub = *app_;
-  std::visit(Cases{
+  std::visit(Overloaded{
                  [&](const BridgeAction::SetClipboard& a) { hub.setClipboard(a.enabled); },
                  [&](const BridgeAction::Media& a) { hub.sendMediaCommand(a.command); },
                  [&](const BridgeAction::DismissNotification& a) { hub.dismissNotif(a.id); },

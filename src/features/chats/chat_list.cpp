@@ -117,21 +117,16 @@ void sortNewestFirst(std::vector<ChatConversation>& list) {
   if (!std::is_sorted(list.begin(), list.end(), newer)) std::stable_sort(list.begin(), list.end(), newer);
 }
 
-std::string keyFromLowered(const std::string& loweredApp, std::string_view contact) {
-  return loweredApp + "|" + text::lower(contact);
-}
-
 }  // namespace
 
 bool isMessagingApp(std::string_view app) { return text::lower(app).find("message") != std::string::npos; }
 
 std::string conversationKey(std::string_view app, std::string_view contact) {
-  return keyFromLowered(text::lower(app), contact);
+  return text::lower(app) + "|" + text::lower(contact);
 }
 
 bool ingest(std::vector<ChatConversation>& list, const ChatNotification& notification, WallTime clearedAt) {
-  const std::string loweredApp = text::lower(notification.app);
-  if (loweredApp.find("message") == std::string::npos) return false;
+  if (!isMessagingApp(notification.app)) return false;
   // What was there when the user cleared the chats stays cleared, although the phone
   // keeps offering it.
   if (notification.receivedAt <= clearedAt) return false;
@@ -141,7 +136,7 @@ bool ingest(std::vector<ChatConversation>& list, const ChatNotification& notific
 
   std::string title = notification.title ? text::trim(*notification.title) : std::string();
   std::string contact = title.empty() ? notification.app : std::move(title);
-  const std::string key = keyFromLowered(loweredApp, contact);
+  const std::string key = conversationKey(notification.app, contact);
 
   const auto found = std::find_if(list.begin(), list.end(),
                                   [&](const ChatConversation& conversation) { return sameText(conversation.id, key); });

@@ -30,7 +30,7 @@ std::string systemReason(int error) { return std::strerror(error); }
 
 // Why a file that is there could not be read: readFile gives no reason of its own.
 std::string whyUnreadable(const fs::path& path) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);  // a pipe must not hold us
   if (fd < 0) return systemReason(errno);
   struct stat info {};
   const bool regular = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
@@ -104,27 +104,32 @@ void MessageArchive::clear(std::int64_t revision, Completion done) {
   });
 }
 
-std::vector<ChatConversation> MessageArchive::bounded(std::vector<ChatConversation> conversations) {
-  std::stable_sort(conversations.begin(), conversations.end(),
-                   [](const ChatConversation& a, const ChatConversation& b) { return a.updatedAt > b.updatedAt; });
-  if (conversations.size() > maxConversations) conversations.resize(maxConversations);
+std::vector<ChatConversation> MessageArchive::bounded(const std::vector<ChatConversation>& conversations) {
+  // Works on positions, so that only what is kept is copied: the list in memory is
+  // never cut, and this runs on the main thread for every save.
+  std::vector<std::size_t> order(conversations.size());
+  for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+  std::stable_sort(order.begin(), order.end(),
+                   [&](std::size_t a, std::size_t b) { return conversations[a].updatedAt > conversations[b].updatedAt; });
+  if (order.size() > maxConversations) order.resize(maxConversations);
 
-  std::size_t lines = 0;
-  for (const auto& conversation : conversations) lines += conversation.messages.size();
-  if (lines > maxLines) {
-    // Handed out newest conversation first, each keeping its newest lines. Once the
-    // budget is spent the rest get none and are dropped below, so the file never holds
-    // more than the budget whatever the conversations after it hold.
-    std::size_t budget = maxLines;
-    for (auto& conversation : conversations) {
-      auto& messages = conversation.messages;
-      const std::size_t keep = std::min(messages.size(), budget);
-      messages.erase(messages.begin(), messages.end() - static_cast<std::ptrdiff_t>(keep));
-      budget -= keep;
-    }
+  // Handed out newest conversation first, each keeping its newest lines. Once the
+  // budget is spent the rest get none and are dropped, so the file never holds more
+  // than the budget whatever the conversations after it hold.
+  std::size_t budget = maxLines;
+  std::vector<ChatConversation> kept;
+  kept.reserve(order.size());
+  for (std::size_t index : order) {
+    const ChatConversation& conversation = conversations[index];
+    const std::size_t keep = std::min(conversation.messages.size(), budget);
+    budget -= keep;
+    if (keep == 0) continue;
+    ChatConversation copy{conversation.id,       conversation.app,      conversation.contact, conversation.updatedAt,
+                          conversation.replyNotificationID, conversation.canReply, {}};
+    copy.messages.assign(conversation.messages.end() - static_cast<std::ptrdiff_t>(keep), conversation.messages.end());
+    kept.push_back(std::move(copy));
   }
-  std::erase_if(conversations, [](const ChatConversation& conversation) { return conversation.messages.empty(); });
-  return conversations;
+  return kept;
 }
 
 MessageArchive::Loaded MessageArchive::load() {
@@ -140,17 +145,20 @@ MessageArchive::Loaded MessageArchive::load() {
     return {{}, path->string() + " could not be looked at: " + systemReason(errno)};
   }
   const auto bytes = files::readFile(*path);
-  // Left where it is: nothing is known to be wrong with the content, and once it can
-  // be read again (permissions put right, a disk back) the chats come back.
-  if (!bytes) return {{}, path->string() + " could not be read: " + whyUnreadable(*path)};
-
-  auto decoded = archive_format::decode(std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()));
-  if (decoded) return {std::move(*decoded), std::nullopt};
-  // The list starts empty and its first save would replace the file: what the user
-  // had is kept beside it, for them or a later version to read.
+  std::string why;
+  if (!bytes) {
+    why = path->string() + " could not be read: " + whyUnreadable(*path);
+  } else {
+    auto decoded = archive_format::decode(std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()));
+    if (decoded) return {std::move(*decoded), std::nullopt};
+    why = decoded.error();
+  }
+  // The list starts empty and its first save would replace the file, and with it the
+  // user's chats: what they had is kept beside it, for them or a later version to
+  // read, whether it could not be read (permissions, a failing disk) or not decoded.
   auto aside = files::setAside(*path, core_->clock->wallNow());
-  if (!aside) return {{}, decoded.error() + "; the file could not be kept aside either (" + reasonIn(aside.error()) + ")"};
-  return {{}, decoded.error() + "; the file was kept as " + aside->filename().string()};
+  if (!aside) return {{}, why + "; the file could not be kept aside either (" + reasonIn(aside.error()) + ")"};
+  return {{}, why + "; the file was kept as " + aside->filename().string()};
 }
 
 }  // namespace orvane

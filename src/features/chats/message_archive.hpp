@@ -44,15 +44,15 @@ class MessageArchive {
   // What is written: the 100 newest conversations, their lines cut to a budget of 1000
   // handed out from the newest conversation on (each keeps its newest lines); the
   // conversations after the budget is spent, and any left without lines, are dropped.
-  static std::vector<ChatConversation> bounded(std::vector<ChatConversation> conversations);
+  static std::vector<ChatConversation> bounded(const std::vector<ChatConversation>& conversations);
 
   struct Loaded {
     std::vector<ChatConversation> conversations;  // newest first, as written
     std::optional<std::string> error;             // why nothing could be loaded
   };
   // Reads the file on the caller's thread, at start before any save. A file that cannot
-  // be decoded is kept aside ("messages.json.unreadable-<UTC time>") so that the next
-  // save does not destroy the user's chats; the error says where it went.
+  // be read or decoded is kept aside ("messages.json.unreadable-<UTC time>") so that
+  // the next save does not destroy the user's chats; the error says where it went.
   Loaded load();
 
   // The revision of the last save or clear that took effect; read it on the worker.

@@ -141,6 +141,12 @@ TEST_F(HubNotifsTest, DismissAndReplyGoOutOnlyWhileConnected) {
   main->runUntilIdle();
   EXPECT_EQ(hub->notifs->front().replyResult, true);
   EXPECT_FALSE(hub->notifs->front().replyDetail);
+  // A new reply, even one too long to send, starts without the last one's outcome.
+  hub->serverNotifReplyResult("n1", false, "expired");
+  main->runUntilIdle();
+  hub->replyNotif("n1", std::string(4097, 'x'));
+  EXPECT_FALSE(hub->notifs->front().replyResult);
+  EXPECT_FALSE(hub->notifs->front().replyDetail);
 
   hub->serverStateChanged(LinkState::reconnecting(1));
   main->runUntilIdle();

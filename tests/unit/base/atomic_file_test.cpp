@@ -80,6 +80,9 @@ TEST_F(AtomicFileTest, FailsOverAFolderAndCleansUp) {
 TEST_F(AtomicFileTest, ReadFileGivesNoneForWhatIsNotARegularFile) {
   EXPECT_EQ(files::readFile(root / "missing"), std::nullopt);
   EXPECT_EQ(files::readFile(root), std::nullopt);
+  // A pipe nobody writes to is refused at once, not waited on.
+  ASSERT_EQ(::mkfifo((root / "pipe").c_str(), 0600), 0);
+  EXPECT_EQ(files::readFile(root / "pipe"), std::nullopt);
   std::ofstream(root / "empty").close();
   EXPECT_EQ(files::readFile(root / "empty"), Bytes{});
 }

@@ -188,7 +188,17 @@ TEST_F(HeadlessCommandsTest, ChatCommandsListReplyAndClear) {
 
   run("chat-reply messages|nobody Hi");
   run("chat-reply messages|ann");
+  run("chat-reply messages|ann   ");
   EXPECT_TRUE(server->callsStartingWith("sendNotifReply").empty());
+
+  // Contacts have spaces in their names; the longest id that fits is the one meant.
+  post("n2", "Messages", std::string("Jane"), "Hi", 1767623401000);
+  post("n3", "Messages", std::string("Jane Doe"), "Hello", 1767623402000);
+  run("chat-reply messages|jane doe Yes please");
+  run("chat-reply messages|jane Hi Jane");
+  EXPECT_EQ(server->callsStartingWith("sendNotifReply"),
+            (std::vector<std::string>{"sendNotifReply n3 Yes please", "sendNotifReply n2 Hi Jane"}));
+  printed();
 
   run("clear-chats");
   settle();

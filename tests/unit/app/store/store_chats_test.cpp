@@ -57,6 +57,28 @@ TEST_F(StoreChatsTest, AReplyGoesOutAsSendingAndTheOutcomeMarksIt) {
   EXPECT_NE(archiveText().find("\"delivery\":\"sent\""), std::string::npos);
 }
 
+TEST_F(StoreChatsTest, AnEarlierReplysOutcomeNeverMarksALaterReply) {
+  post("n1", "Messages", std::string("Ann"), "Lunch?", t0);
+  store->replyInConversation("messages|ann", "Yes");
+  hub->serverNotifReplyResult("n1", true, std::nullopt);
+  settle();
+  store->replyInConversation("messages|ann", "At noon?");
+  store->replyInConversation("messages|ann", std::string(4097, 'x'));  // never sent
+  post("n2", "Mail", std::string("Bob"), "Invoice", t0);  // the list changes
+  const auto& lines = only().messages;
+  ASSERT_EQ(lines.size(), 4u);
+  EXPECT_EQ(lines[1].delivery, ChatMessageLine::Delivery::sent);
+  EXPECT_EQ(lines[2].delivery, ChatMessageLine::Delivery::sending);
+  EXPECT_EQ(lines[3].delivery, ChatMessageLine::Delivery::sending);
+  EXPECT_EQ(server->callsStartingWith("sendNotifReply").size(), 2u);
+
+  hub->serverNotifReplyResult("n1", false, std::string("expired"));
+  settle();
+  // The later of the two still sending takes the answer.
+  EXPECT_EQ(only().messages[2].delivery, ChatMessageLine::Delivery::sending);
+  EXPECT_EQ(only().messages[3].delivery, ChatMessageLine::Delivery::failed);
+}
+
 TEST_F(StoreChatsTest, RepliesThatCannotGoAddNothing) {
   post("n1", "Messages", std::string("Ann"), "Lunch?", t0);
   post("n2", "Messages", std::string("Bob"), "Hi", t0 + 1000, /*replyable=*/false);

@@ -126,6 +126,9 @@ TEST(MessageArchiveKill, AKilledSaveLeavesTheOldFileOrTheNewOneNeverAPart) {
   int cutShort = 0;
   for (const auto& entry : fs::directory_iterator(folder)) cutShort += files::isTemporaryName(entry.path().filename().string());
   RecordProperty("killed_inside_the_write", cutShort);
+  // Without a kill inside a write the test would show nothing about tearing; ten
+  // rounds wait for the write to begin, and a write (with its flush) outlasts the kill.
+  EXPECT_GT(cutShort, 0) << "no kill landed inside a write";
 
   // The next start finds the file whole and sweeps away what the kills left.
   auto worker = std::make_shared<ThreadQueue>("archive writer");

@@ -404,14 +404,19 @@ TEST_F(MessageArchiveLoadTest, ASecondUnreadableFileIsKeptUnderAnotherName) {
   EXPECT_EQ(files::readFile(folder / (std::string(keptName) + "-2")), toBytes("<second>"));
 }
 
-TEST_F(MessageArchiveLoadTest, AFileThatCannotBeReadStaysWhereItIs) {
-  // A folder in the file's place stands for any file the system will not let us read
+TEST_F(MessageArchiveLoadTest, AFileThatCannotBeReadIsKeptAsideBeforeASaveCouldReplaceIt) {
+  // A pipe in the file's place stands for any file the system will not let us read
   // (the tests may run as root, which reads whatever the permissions say).
-  fs::create_directories(file() / "inside");
+  ASSERT_EQ(::mkfifo(file().c_str(), 0600), 0);
   const auto loaded = archive.load();
   EXPECT_TRUE(loaded.conversations.empty());
-  EXPECT_EQ(loaded.error, file().string() + " could not be read: it is not a regular file");
-  EXPECT_EQ(fileNamesIn(folder), std::vector<std::string>{"messages.json"});
+  EXPECT_EQ(loaded.error, file().string() + " could not be read: it is not a regular file; the file was kept as " +
+                              std::string(keptName));
+  EXPECT_EQ(fileNamesIn(folder), std::vector<std::string>{keptName});
+  EXPECT_TRUE(fs::is_fifo(folder / keptName));
+
+  ASSERT_TRUE(saveNow({withLines("new", 20, 1)}, 1).has_value());
+  EXPECT_EQ(fileNamesIn(folder), (std::vector<std::string>{"messages.json", keptName}));
 }
 
 TEST_F(MessageArchiveLoadTest, NoDataFolderIsTheLocatorsError) {
