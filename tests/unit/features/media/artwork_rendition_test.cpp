@@ -2,6 +2,9 @@
 // itself, and the one-entry cache, against a codec whose encoded sizes the test sets.
 #include "features/media/artwork_rendition.hpp"
 
+#include "base/codec.hpp"
+#include "features/media/media_feature.hpp"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -167,12 +170,16 @@ TEST(ArtworkRenditionMake, SmallAndLargeByTheirOwnLimits) {
   EXPECT_EQ(codec->attempts, (std::vector<Attempt>{{144, 62}, {800, 82}}));
 }
 
-TEST(ArtworkRenditionMake, OnlyLargeWhenNoSmallFits) {
+TEST(ArtworkRenditionMake, OnlyLargeWhenNoSmallFitsWhichThenGoesAsArtWithoutArtLg) {
   auto codec = std::make_shared<ScriptedCodec>();
   codec->jpegSize = [](int px, double) { return std::optional<std::size_t>(px <= 144 ? 6000 : 30000); };
   auto made = ArtworkRendition(codec).make(source);
   EXPECT_FALSE(made.small);
   ASSERT_TRUE(made.large);
+  const auto body = MediaFeature::macMediaBody(MacNowPlaying{"Music", "Song", std::nullopt, std::nullopt, true, made});
+  ASSERT_TRUE(body);
+  EXPECT_EQ(body->at("art"), codec::base64Encode(*made.large));
+  EXPECT_FALSE(body->contains("art_lg"));
 }
 
 TEST(ArtworkRenditionMake, KeepsTheLastSourceOnly) {
