@@ -8,6 +8,9 @@
 #include "app/legal_state.hpp"
 #include "app/legal_texts.hpp"
 #include "base/text.hpp"
+#include "cli/mac_media_services.hpp"
+#include "platform/qt/mpris_media_key_output.hpp"
+#include "app/mac_media_watcher.hpp"
 #include "platform/linux/net/asio_serial_queue.hpp"
 #include "platform/linux/net/asio_transport.hpp"
 #include "platform/linux/avahi_advertiser.hpp"
@@ -97,6 +100,7 @@ std::optional<int> HeadlessApp::start() {
     };
   }
   view_ = std::make_shared<HeadlessView>(printer_, std::move(qrSink));
+  media_ = std::make_unique<MacMediaServices>(mainQueue_, log);
 
   PairingServerServices services;
   services.queue = serverQueue_;
@@ -106,6 +110,7 @@ std::optional<int> HeadlessApp::start() {
   services.pairingStore = std::make_shared<PairingStore>(supportFolder, *keychain, *defaults);
   services.host = std::make_shared<PosixHostInfo>();
   services.macHealth = std::make_shared<SysfsMacHealth>();
+  services.mediaKeys = media_->mediaKeys();
   services.log = log;
   auto server = PairingServer::create(std::move(services));
   if (!server) {
@@ -120,8 +125,9 @@ std::optional<int> HeadlessApp::start() {
   hub.server = server_;
   hub.pasteboard = makePasteboard(log);
   hub.wake = std::make_shared<LogindWakeSignal>(Logger(log, "wake"));
-  // No player can be controlled from here yet.
-  hub.workspace = std::make_shared<QtWorkspace>(Logger(log, "workspace"), nullptr);
+  hub.macMedia = media_->watcher();
+  hub.artworkRenditions = media_->renditions();
+  hub.workspace = std::make_shared<QtWorkspace>(Logger(log, "workspace"), media_->canControlPlayers());
   hub.notifications = std::make_shared<FreedesktopNotifications>(Logger(log, "banners"));
   hub.log = log;
   // The view subscribes before the server starts, so that it prints the first state.
@@ -235,6 +241,8 @@ void HeadlessApp::release() {
   // on its context are destroyed here.
   if (serverQueue_) serverQueue_->stop();
   hub_.reset();
+  // After the hub, its last user: the adapter's stream process ends here.
+  media_.reset();
   view_.reset();
   server_.reset();
   transport_.reset();

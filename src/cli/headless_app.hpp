@@ -7,6 +7,7 @@
 #include "cli/event_printer.hpp"
 #include "app/app_state.hpp"
 #include "cli/headless_view.hpp"
+#include "cli/mac_media_services.hpp"
 #include "server/pairing_server.hpp"
 
 namespace orvane {
@@ -49,6 +50,7 @@ class HeadlessApp {
   std::shared_ptr<PairingServer> server_;
   std::shared_ptr<HeadlessView> view_;
   std::shared_ptr<AppState> hub_;
+  std::unique_ptr<MacMediaServices> media_;
   bool quitting_ = false;
 };
 
