@@ -246,6 +246,11 @@ void AppState::send(const std::string& raw) {
   lines = std::move(list);
 }
 
+void AppState::sendMediaCommand(const std::string& word) {
+  if (!linkState->isConnected()) return;
+  services_.server->sendMediaCommand(word);
+}
+
 void AppState::askNotificationPermissionOnce() {
   if (urlNotifyAsked_) return;
   urlNotifyAsked_ = true;
