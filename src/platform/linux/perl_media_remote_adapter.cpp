@@ -71,6 +71,18 @@ struct PerlMediaRemoteAdapter::Stream {
   std::thread reader;
 
   Stream(SpawnedProcess p, std::shared_ptr<Lines> l) : process(std::move(p)), lines(std::move(l)) {}
+  Stream(const Stream&) = delete;
+  Stream& operator=(const Stream&) = delete;
+  ~Stream() {
+    if (reader.joinable()) {
+      const char byte = 1;
+      [[maybe_unused]] auto n = ::write(stopWrite, &byte, 1);
+      reader.join();
+    }
+    process.terminate();
+    if (stopRead >= 0) ::close(stopRead);
+    if (stopWrite >= 0) ::close(stopWrite);
+  }
 };
 
 PerlMediaRemoteAdapter::PerlMediaRemoteAdapter(std::filesystem::path resources, std::shared_ptr<SerialQueue> deliverOn,
@@ -101,6 +113,17 @@ std::vector<std::string> PerlMediaRemoteAdapter::commandLine(const std::vector<s
 }
 
 std::optional<std::string> PerlMediaRemoteAdapter::run(const std::vector<std::string>& arguments, Duration timeout) {
+  // A failure of any kind (even running out of memory) is no result, never the caller's
+  // problem: the caller falls through to the next source.
+  try {
+    return runOnce(arguments, timeout);
+  } catch (...) {
+    return std::nullopt;
+  }
+}
+
+std::optional<std::string> PerlMediaRemoteAdapter::runOnce(const std::vector<std::string>& arguments,
+                                                           Duration timeout) {
   std::error_code error;
   if (!std::filesystem::is_directory(resources_, error) ||
       !std::filesystem::exists(resources_ / std::string(scriptName), error)) {
@@ -149,18 +172,26 @@ std::optional<std::string> PerlMediaRemoteAdapter::run(const std::vector<std::st
 }
 
 void PerlMediaRemoteAdapter::startStream(UpdateHandler onUpdate) {
+  try {
+    startStreamOnce(std::move(onUpdate));
+  } catch (...) {
+    // No thread or no memory for the stream: there is simply none, as when the script
+    // cannot start; whatever was started ended with the objects that held it.
+  }
+}
+
+void PerlMediaRemoteAdapter::startStreamOnce(UpdateHandler onUpdate) {
   std::lock_guard lock(mutex_);
   if (stream_ || !isAvailable()) return;
   auto started = SpawnedProcess::start(perl_.string(), commandLine({"stream", "--no-diff"}));
   if (!started) return;
-  int stop[2] = {-1, -1};
-  if (::pipe2(stop, O_CLOEXEC) != 0) return;  // the process ends with `started`
-
   if (!streamQueue_) streamQueue_ = std::make_shared<ThreadQueue>("zel.mra.stream");
   auto lines = std::make_shared<Stream::Lines>();
   lines->onUpdate = std::move(onUpdate);
   lines->deliverOn = deliverOn_;
   auto stream = std::make_unique<Stream>(std::move(*started), lines);
+  int stop[2] = {-1, -1};
+  if (::pipe2(stop, O_CLOEXEC) != 0) return;  // the process ends with `stream`
   stream->stopRead = stop[0];
   stream->stopWrite = stop[1];
 
@@ -214,15 +245,11 @@ void PerlMediaRemoteAdapter::stopStream() {
   }
   if (!stream) return;
   stream->lines->live = false;
-  const char byte = 1;
-  [[maybe_unused]] auto n = ::write(stream->stopWrite, &byte, 1);
-  if (stream->reader.joinable()) stream->reader.join();
-  stream->process.terminate();
-  ::close(stream->stopRead);
-  ::close(stream->stopWrite);
+  auto lines = stream->lines;
+  stream.reset();  // the reader ends, then the process
   // The buffer belongs to the stream queue: it is emptied there, after any piece of
   // output still waiting (which `live` already turns away).
-  queue->post([lines = stream->lines] { lines->buffer.clear(); });
+  queue->post([lines] { lines->buffer.clear(); });
 }
 
 std::optional<int> PerlMediaRemoteAdapter::streamProcessID() const {

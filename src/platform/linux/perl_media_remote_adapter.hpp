@@ -50,6 +50,8 @@ class PerlMediaRemoteAdapter final : public MediaRemoteAdapter {
  private:
   struct Stream;
   std::vector<std::string> commandLine(const std::vector<std::string>& arguments) const;
+  std::optional<std::string> runOnce(const std::vector<std::string>& arguments, Duration timeout);
+  void startStreamOnce(UpdateHandler onUpdate);
 
   std::filesystem::path resources_;
   std::filesystem::path perl_;
