@@ -74,13 +74,9 @@ TEST_F(HubMediaCommands, PlayWhileATrackUpdatedThreeSecondsAgoPlaysNeedsNothingT
   EXPECT_EQ(h.mediaKeys->keys, std::vector<int>{16});
 }
 
-TEST_F(HubMediaCommands, PauseWithNoTrackKnownGoesAheadAndAPostedCommandRefreshesTheWatcher) {
-  const int before = macMedia->refreshes;
+TEST_F(HubMediaCommands, PauseWithNoTrackKnownGoesAhead) {
   EXPECT_EQ(command("pause"), Dispatch::posted);
   EXPECT_EQ(h.mediaKeys->keys, std::vector<int>{16});
-  int refreshes = 0;
-  onMain([&] { refreshes = macMedia->refreshes; });
-  EXPECT_EQ(refreshes, before + 1) << "so that the phone soon sees the new state";
 }
 
 TEST_F(HubMediaCommands, StopIsIgnoredAndLeavesTheLastResult) {

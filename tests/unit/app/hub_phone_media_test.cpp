@@ -21,5 +21,21 @@ TEST_F(HubTest, CommandsForThePhonesPlayerGoOnlyWhileConnected) {
   EXPECT_EQ(server->callsStartingWith("sendMediaCommand").size(), 2u) << "dropped again once the link is down";
 }
 
+TEST_F(HubTest, ACommandCarriedOutReadsThisComputersPlayerAgainAndOthersDoNot) {
+  build();
+  const int before = macMedia->refreshes;
+  hub->serverMediaCommandResult(MediaKeyPoster::Dispatch::posted);
+  main->runUntilIdle();
+  EXPECT_EQ(macMedia->refreshes, before + 1) << "so that the phone soon sees the new state";
+  EXPECT_EQ(*hub->lastMediaDispatch, MediaKeyPoster::Dispatch::posted);
+  for (auto other : {MediaKeyPoster::Dispatch::noChangeNeeded, MediaKeyPoster::Dispatch::unsupportedCommand,
+                     MediaKeyPoster::Dispatch::permissionUnavailable}) {
+    hub->serverMediaCommandResult(other);
+    main->runUntilIdle();
+    EXPECT_EQ(*hub->lastMediaDispatch, other);
+  }
+  EXPECT_EQ(macMedia->refreshes, before + 1);
+}
+
 }  // namespace
 }  // namespace orvane::testing
