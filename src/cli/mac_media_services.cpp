@@ -14,7 +14,7 @@ MacMediaServices::MacMediaServices(std::shared_ptr<SerialQueue> main, std::share
     : adapter_(std::make_shared<PerlMediaRemoteAdapter>(PerlMediaRemoteAdapter::besideProgram(), main)),
       mediaKeys_(std::make_shared<MprisMediaKeyOutput>(adapter_, Logger(log, "media"))),
       artwork_(std::make_shared<ArtworkRendition>(std::make_shared<QtArtworkCodec>())),
-      reader_(std::make_shared<MprisNowPlayingReader>(Logger(log, "media"))),
+      reader_(std::make_shared<MprisNowPlayingReader>(main, Logger(log, "media"))),
       queue_(std::make_shared<ThreadQueue>("zel.mac-media", log)) {
   MacMediaWatcherServices services;
   services.queue = queue_;

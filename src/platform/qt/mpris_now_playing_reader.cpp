@@ -273,19 +273,28 @@ class MprisNowPlayingReader::Client final : public QObject {
   std::map<std::uint64_t, Read> reads_;
 };
 
-MprisNowPlayingReader::MprisNowPlayingReader(Logger log, std::chrono::milliseconds callTimeout)
-    : client_(std::make_unique<Client>(std::move(log), static_cast<int>(callTimeout.count()))) {}
+MprisNowPlayingReader::MprisNowPlayingReader(std::shared_ptr<SerialQueue> main, Logger log,
+                                             std::chrono::milliseconds callTimeout)
+    : main_(std::move(main)),
+      client_(new Client(std::move(log), static_cast<int>(callTimeout.count())), [](Client* client) {
+        // The bus side belongs to the main thread; from anywhere else it is handed back there.
+        if (QThread::currentThread() == client->thread()) {
+          delete client;
+        } else {
+          client->deleteLater();
+        }
+      }) {}
 
-MprisNowPlayingReader::~MprisNowPlayingReader() {
-  // The bus side belongs to the main thread; from anywhere else it is handed back there.
-  if (client_ && QThread::currentThread() != client_->thread()) client_.release()->deleteLater();
-}
+MprisNowPlayingReader::~MprisNowPlayingReader() = default;
 
 void MprisNowPlayingReader::readNowPlaying(Completion completion) {
-  Client* client = client_.get();
-  QMetaObject::invokeMethod(
-      client, [client, completion = std::move(completion)]() mutable { client->startRead(std::move(completion)); },
-      Qt::QueuedConnection);
+  // Through our own queue rather than Qt's queued calls: what the task carries is then
+  // handed over under a lock of ours, which the race detector sees.
+  main_->post([weak = std::weak_ptr<Client>(client_), completion = std::move(completion)]() mutable {
+    if (auto client = weak.lock()) {
+      client->startRead(std::move(completion));
+    }
+  });
 }
 
 bool MprisNowPlayingReader::watchChanges(std::function<void()> changed) { return client_->watch(std::move(changed)); }

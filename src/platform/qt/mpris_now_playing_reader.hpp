@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "base/log.hpp"
+#include "base/serial_queue.hpp"
 #include "features/now_playing/mac_media_reader.hpp"
 
 namespace orvane {
@@ -26,8 +27,9 @@ namespace orvane {
 // and going (NameOwnerChanged of org.mpris.MediaPlayer2.*); a burst of them is told once.
 //
 // Made on the main thread, with the QCoreApplication made; reads may be asked from any
-// thread and complete on the main thread. Without a session bus every read completes
-// with none and changes are never heard. Nothing here throws.
+// thread, reach the bus through `main` (the queue on Qt's event loop) and complete on
+// the main thread. Without a session bus every read completes with none and changes are
+// never heard. Nothing here throws.
 class MprisNowPlayingReader final : public MacMediaReader {
  public:
   static constexpr std::size_t maxArtworkBytes = 10 * 1024 * 1024;
@@ -36,7 +38,8 @@ class MprisNowPlayingReader final : public MacMediaReader {
   static constexpr int changeBurstMs = 30;
 
   // `callTimeout`: how long one player may take to answer one question.
-  explicit MprisNowPlayingReader(Logger log, std::chrono::milliseconds callTimeout = std::chrono::seconds(1));
+  MprisNowPlayingReader(std::shared_ptr<SerialQueue> main, Logger log,
+                        std::chrono::milliseconds callTimeout = std::chrono::seconds(1));
   ~MprisNowPlayingReader() override;
   MprisNowPlayingReader(const MprisNowPlayingReader&) = delete;
   MprisNowPlayingReader& operator=(const MprisNowPlayingReader&) = delete;
@@ -46,7 +49,8 @@ class MprisNowPlayingReader final : public MacMediaReader {
 
  private:
   class Client;
-  std::unique_ptr<Client> client_;
+  std::shared_ptr<SerialQueue> main_;
+  std::shared_ptr<Client> client_;  // deleted on the main thread, wherever the last owner lets go
 };
 
 }  // namespace orvane

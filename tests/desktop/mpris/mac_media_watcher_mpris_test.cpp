@@ -19,10 +19,11 @@ struct Seen {
 
 TEST(MacMediaWatcherOnMpris, TheTrackItsPauseAndThePlayersLeavingReachTheHandlers) {
   auto queue = std::make_shared<ThreadQueue>("zel.mac-media");
-  auto reader = std::make_shared<MprisNowPlayingReader>(Logger(nullptr, "test"));
+  auto main = std::make_shared<QtMainQueue>();
+  auto reader = std::make_shared<MprisNowPlayingReader>(main, Logger(nullptr, "test"));
   MacMediaWatcherServices services;
   services.queue = queue;
-  services.main = std::make_shared<QtMainQueue>();
+  services.main = main;
   services.reader = reader;
   Seen seen;
   auto watcher = std::make_shared<MacMediaWatcher>(std::move(services));

@@ -8,6 +8,7 @@
 
 #include "mpris_session.hpp"
 #include "platform/qt/mpris_now_playing_reader.hpp"
+#include "platform/qt/qt_main_queue.hpp"
 #include "wake/wait_until.hpp"
 
 namespace orvane::testing {
@@ -56,6 +57,7 @@ class MprisReader : public ::testing::Test {
     return answer;
   }
 
+  std::shared_ptr<QtMainQueue> main = std::make_shared<QtMainQueue>();
   Logger log{nullptr, "test"};
   bool playing_ = false;
   bool hung_ = false;
@@ -63,7 +65,7 @@ class MprisReader : public ::testing::Test {
 
 TEST_F(MprisReader, ReadsThePlayingTrackWithItsCoverAndTheApplicationsName) {
   play();
-  MprisNowPlayingReader reader(log);
+  MprisNowPlayingReader reader(main, log);
   const Answer answer = read(reader);
   ASSERT_TRUE(answer.response);
   const Bytes cover = coverBytes();
@@ -75,7 +77,7 @@ TEST_F(MprisReader, APausedPlayerIsReadAsPaused) {
   play();
   ASSERT_TRUE(playerctl("pause"));
   ASSERT_TRUE(waitUntil([] { return playerStatus() == "Paused"; }, kPatience));
-  MprisNowPlayingReader reader(log);
+  MprisNowPlayingReader reader(main, log);
   const Answer answer = read(reader);
   ASSERT_TRUE(answer.response);
   EXPECT_EQ(answer.response->playing, false);
@@ -83,14 +85,14 @@ TEST_F(MprisReader, APausedPlayerIsReadAsPaused) {
 }
 
 TEST_F(MprisReader, NoPlayerIsNoneAtOnce) {
-  MprisNowPlayingReader reader(log);
+  MprisNowPlayingReader reader(main, log);
   const Answer answer = read(reader);
   EXPECT_FALSE(answer.response);
   EXPECT_LT(answer.took, milliseconds(1000)) << "nothing to wait for";
 }
 
 TEST_F(MprisReader, ChangesAreHeardPauseAndThePlayerComingAndGoing) {
-  MprisNowPlayingReader reader(log);
+  MprisNowPlayingReader reader(main, log);
   std::atomic<int> changes{0};
   ASSERT_TRUE(reader.watchChanges([&] { ++changes; }));
   play();
@@ -111,7 +113,7 @@ TEST_F(MprisReader, ChangesAreHeardPauseAndThePlayerComingAndGoing) {
 TEST_F(MprisReader, APlayerThatNeverAnswersDoesNotHideTheOneThatPlays) {
   hang();  // its name sorts first
   play();
-  MprisNowPlayingReader reader(log);
+  MprisNowPlayingReader reader(main, log);
   const Answer answer = read(reader);
   ASSERT_TRUE(answer.response);
   EXPECT_EQ(answer.response->title, "Test Tone");
@@ -122,7 +124,7 @@ TEST_F(MprisReader, AReadGivesUpAfterTwentyFiveChecksWithoutAllAnswers) {
   hang();
   play();
   // A player may take longer than the read: then the read's own limit ends it.
-  MprisNowPlayingReader reader(log, std::chrono::seconds(20));
+  MprisNowPlayingReader reader(main, log, std::chrono::seconds(20));
   const Answer answer = read(reader);
   EXPECT_FALSE(answer.response);
   EXPECT_GE(answer.took, milliseconds(2300));
