@@ -9,3 +9,5 @@ for b in build-release/bin/*_bench; do
 done
 echo "== idle cost of orvane --headless"
 python3 bench/idle_cost.py --bin-dir build-release/bin --seconds "${IDLE_SECONDS:-60}"
+echo "== cost of watching a playing player (mpv on a private session bus)"
+tests/desktop/mpris_env.sh python3 bench/media_cost.py --bin-dir build-release/bin --seconds "${IDLE_SECONDS:-60}"

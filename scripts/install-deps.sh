@@ -11,6 +11,7 @@ packages=(
   # libraries
   libasio-dev libssl-dev nlohmann-json3-dev libicu-dev libqrencode-dev
   libavahi-client-dev qt6-base-dev qt6-qpa-plugins qt6-wayland
+  libqt6gui6  # with Qt's JPEG image plugin, for the covers sent to the phone
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
   openssl python3
@@ -19,6 +20,9 @@ packages=(
   # the desktop's clipboard under a real X server and a real Wayland compositor, and a
   # stand-in logind for sleep and wake, and notification servers for banners
   xvfb xauth xclip sway wl-clipboard python3-dbusmock dunst
+  # a real MPRIS player (mpv with its MPRIS plugin) playing a tone made by sox, driven
+  # and read back with playerctl; python3-dbus for a player that never answers
+  mpv mpv-mpris sox playerctl python3-dbus
 )
 
 missing=()

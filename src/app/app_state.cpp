@@ -260,6 +260,11 @@ void AppState::send(const std::string& raw) {
   lines = std::move(list);
 }
 
+void AppState::sendMediaCommand(const std::string& word) {
+  if (!linkState->isConnected()) return;
+  services_.server->sendMediaCommand(word);
+}
+
 void AppState::askNotificationPermissionOnce() {
   if (urlNotifyAsked_) return;
   urlNotifyAsked_ = true;
@@ -348,9 +353,6 @@ void AppState::approvePending() { services_.server->approvePending(); }
 void AppState::denyPending() { services_.server->denyPending(); }
 void AppState::regenerateInvitation() { services_.server->regenerateInvitation(); }
 void AppState::disconnectSession() { services_.server->disconnectSession(); }
-void AppState::sendMediaCommand(const std::string& command) {
-  if (linkState->isConnected()) services_.server->sendMediaCommand(command);
-}
 void AppState::reconnectNow() {
   if (shutDown_) return;
   services_.server->restart();

@@ -140,6 +140,9 @@ class AppState final : public PairingServerDelegate, public std::enable_shared_f
   void handleNotificationResponse(const NotificationResponse& response);
   void clearClipHistory();
   void sendClipboardNow();
+  // A playback command for the phone's player ("play", "pause", "toggle", "next",
+  // "prev"); only while the link is up, and the server sends only a word it accepts.
+  void sendMediaCommand(const std::string& word);
   void pollPasteboard();
   // Puts text on the pasteboard as if the user had copied it here.
   void copyToPasteboard(const std::string& text);
@@ -147,8 +150,6 @@ class AppState final : public PairingServerDelegate, public std::enable_shared_f
   void denyPending();
   void regenerateInvitation();
   void disconnectSession();
-  // Controls the phone's player; nothing goes out unless the phone is connected.
-  void sendMediaCommand(const std::string& command);
   // Restarts the link and asks the known phone to reconnect.
   void reconnectNow();
   // Closes the server's connections and listener; `done` runs on the server's queue.

@@ -11,6 +11,9 @@
 #include "features/chats/message_archive.hpp"
 #include "app/legal_texts.hpp"
 #include "base/text.hpp"
+#include "cli/mac_media_services.hpp"
+#include "platform/qt/mpris_media_key_output.hpp"
+#include "app/mac_media_watcher.hpp"
 #include "platform/linux/net/asio_serial_queue.hpp"
 #include "platform/linux/net/asio_transport.hpp"
 #include "platform/linux/avahi_advertiser.hpp"
@@ -99,6 +102,7 @@ std::optional<int> HeadlessApp::start() {
     };
   }
   view_ = std::make_shared<HeadlessView>(printer_, std::move(qrSink));
+  media_ = std::make_unique<MacMediaServices>(mainQueue_, log);
 
   PairingServerServices services;
   services.queue = serverQueue_;
@@ -108,6 +112,7 @@ std::optional<int> HeadlessApp::start() {
   services.pairingStore = std::make_shared<PairingStore>(supportFolder, *keychain, *defaults);
   services.host = std::make_shared<PosixHostInfo>();
   services.macHealth = std::make_shared<SysfsMacHealth>();
+  services.mediaKeys = media_->mediaKeys();
   services.log = log;
   auto server = PairingServer::create(std::move(services));
   if (!server) {
@@ -122,8 +127,9 @@ std::optional<int> HeadlessApp::start() {
   hub.server = server_;
   hub.pasteboard = makePasteboard(log);
   hub.wake = std::make_shared<LogindWakeSignal>(Logger(log, "wake"));
-  // No player can be controlled from here yet.
-  hub.workspace = std::make_shared<QtWorkspace>(Logger(log, "workspace"), nullptr);
+  hub.macMedia = media_->watcher();
+  hub.artworkRenditions = media_->renditions();
+  hub.workspace = std::make_shared<QtWorkspace>(Logger(log, "workspace"), media_->canControlPlayers());
   hub.notifications = std::make_shared<FreedesktopNotifications>(Logger(log, "banners"));
   hub.log = log;
   hub_ = AppState::create(std::move(hub), false);
@@ -190,6 +196,8 @@ void HeadlessApp::release() {
   bridge_.reset();
   store_.reset();
   hub_.reset();
+  // After the hub, its last user: the adapter's stream process ends here.
+  media_.reset();
   view_.reset();
   server_.reset();
   transport_.reset();

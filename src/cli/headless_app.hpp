@@ -10,6 +10,7 @@
 #include "app/store/store_bridge.hpp"
 #include "cli/headless_commands.hpp"
 #include "cli/headless_view.hpp"
+#include "cli/mac_media_services.hpp"
 #include "server/pairing_server.hpp"
 
 namespace orvane {
@@ -58,6 +59,7 @@ class HeadlessApp {
   std::shared_ptr<DeviceBridgeStore> store_;
   std::shared_ptr<StoreBridge> bridge_;
   std::unique_ptr<HeadlessCommands> commands_;
+  std::unique_ptr<MacMediaServices> media_;
   bool quitting_ = false;
 };
 

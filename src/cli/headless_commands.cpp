@@ -61,6 +61,21 @@ void HeadlessCommands::chatReply(const std::string& argument) {
   }
 }
 
+void HeadlessCommands::phoneMedia(const std::string& word) {
+  // The buttons' way where one matches, so the activity log and the shown state follow.
+  using Command = DeviceBridgeStore::MediaCommand;
+  const bool playing = store_->media->has_value() && (*store_->media)->isPlaying;
+  if (word == "next") {
+    store_->mediaCommand(Command::next);
+  } else if (word == "prev") {
+    store_->mediaCommand(Command::previous);
+  } else if ((word == "pause") == playing) {
+    store_->mediaCommand(Command::playPause);
+  } else {
+    act(BridgeAction::media(word));  // the player already is where the word asks
+  }
+}
+
 HeadlessCommands::Outcome HeadlessCommands::run(const std::string& raw) {
   const std::string line = text::trim(raw);
   if (line.empty()) return Outcome::done;
@@ -98,6 +113,9 @@ HeadlessCommands::Outcome HeadlessCommands::run(const std::string& raw) {
     } else {
       printer_->note("Usage: reply ID TEXT");
     }
+  } else if (command == "phone-media" && (argument == "play" || argument == "pause" || argument == "next" ||
+                                          argument == "prev")) {
+    if (connectedOr("the phone's player was not told")) phoneMedia(argument);
   } else if (command == "chats" && argument.empty()) {
     view_->printChats(*store_);
   } else if (command == "chat-reply") {

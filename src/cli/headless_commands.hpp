@@ -25,13 +25,14 @@ class HeadlessCommands {
 
   static constexpr const char* usage =
       "approve, deny, forget, disconnect, reconnect, new-code, send-message TEXT, send-link URL, dismiss ID, "
-      "reply ID TEXT, chats, chat-reply CONVERSATION-ID TEXT, clear-chats, auto-open on|off, clipboard on|off, "
-      "copy TEXT, send-clipboard, rename NAME, quit";
+      "reply ID TEXT, phone-media play|pause|next|prev, chats, chat-reply CONVERSATION-ID TEXT, clear-chats, "
+      "auto-open on|off, clipboard on|off, copy TEXT, send-clipboard, rename NAME, quit";
 
  private:
   void act(const BridgeAction& action);
   bool connectedOr(const std::string& why);
   void chatReply(const std::string& argument);
+  void phoneMedia(const std::string& word);
 
   std::shared_ptr<DeviceBridgeStore> store_;
   std::shared_ptr<AppState> hub_;

@@ -46,13 +46,9 @@ Event HeadlessView::phoneStatusEvent(const PhoneStatus& s) {
           {"updatedAt", unixSeconds(s.updatedAt)}};
 }
 
-Event HeadlessView::mediaEvent(const std::optional<BridgeMedia>& media) {
-  if (!media) {
-    return {{"event", "media"}, {"app", nullptr},     {"title", nullptr},       {"artist", nullptr},
-            {"album", nullptr}, {"playing", false},   {"artworkBytes", nullptr}};
-  }
-  return {{"event", "media"},
-          {"app", media->app},
+nlohmann::ordered_json HeadlessView::mediaFields(const std::optional<BridgeMedia>& media) {
+  if (!media) return nullptr;
+  return {{"app", media->app},
           {"title", optional(media->title)},
           {"artist", optional(media->artist)},
           {"album", optional(media->album)},
@@ -150,9 +146,19 @@ void HeadlessView::observeStore(DeviceBridgeStore& store) {
   subscriptions_.push_back(store.phoneAddress.subscribe([this](const std::optional<std::string>& address) {
     print({{"event", "phoneAddress"}, {"address", optional(address)}});
   }));
-  subscriptions_.push_back(store.media.subscribe([this](const std::optional<BridgeMedia>& m) { print(mediaEvent(m)); }));
+  subscriptions_.push_back(store.media.subscribe([this](const std::optional<BridgeMedia>& m) {
+    print({{"event", "phoneMedia"}, {"media", mediaFields(m)}});
+  }));
+  // The computer's track is handed over again every few seconds while it plays, each
+  // time received anew: only what a person would see change is printed.
+  subscriptions_.push_back(store.macTrack.subscribe([this](const std::optional<BridgeMedia>& track) {
+    Event event{{"event", "macTrack"}, {"track", mediaFields(track)}};
+    if (event == lastMacTrack_) return;
+    lastMacTrack_ = event;
+    print(event);
+  }));
   subscriptions_.push_back(store.lastMediaDispatch.subscribe([this](const std::optional<MediaKeyPoster::Dispatch>& d) {
-    if (d) print({{"event", "mediaCommandResult"}, {"result", std::string(MediaKeyPoster::caseName(*d))}});
+    if (d) print({{"event", "mediaDispatch"}, {"result", std::string(MediaKeyPoster::caseName(*d))}});
   }));
   // One event per new history entry; emptying the history or dropping old entries
   // prints nothing.

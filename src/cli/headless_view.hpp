@@ -42,7 +42,9 @@ class HeadlessView final : public AppStateEvents {
   // The printed form of single pieces of state.
   static Event stateEvent(const BridgeConnection& connection);
   static Event phoneStatusEvent(const PhoneStatus& status);
-  static Event mediaEvent(const std::optional<BridgeMedia>& media);
+  // A player's state as printed: app, title, artist, album, playing, artworkBytes; null
+  // when nothing plays.
+  static nlohmann::ordered_json mediaFields(const std::optional<BridgeMedia>& media);
   static Event notificationsEvent(const std::vector<BridgeNotification>& notifications);
   static Event linksEvent(const std::vector<BridgeLink>& links);
   static Event messagesEvent(const std::vector<BridgeMessage>& messages);
@@ -60,6 +62,7 @@ class HeadlessView final : public AppStateEvents {
   std::string lastClipID_;      // the newest history entry already printed
   std::string lastActivityID_;  // the newest activity already printed
   bool clipboardSyncShown_ = false;
+  Event lastMacTrack_;
 };
 
 }  // namespace orvane::cli

@@ -32,9 +32,13 @@ class FakeMediaKeys final : public MediaKeyOutput {
     adapterCalls.push_back(number);
     return adapterWorks;
   }
-  void postMediaKey(int keyCode) override { keys.push_back(keyCode); }
+  bool postMediaKey(MediaGate::Command, int keyCode) override {
+    keys.push_back(keyCode);
+    return keyTaken;
+  }
   bool trusted = false;
   bool adapterWorks = false;
+  bool keyTaken = true;  // whether a player takes the key
   std::vector<int> adapterCalls;
   std::vector<int> keys;
 };

@@ -8,15 +8,16 @@ namespace orvane::MediaKeyPoster {
 namespace {
 struct CommandRow {
   std::string_view word;
+  MediaGate::Command command;
   int adapterNumber;
   int keyCode;
 };
 constexpr std::array<CommandRow, 5> commands{{
-    {"play", 0, 16},
-    {"pause", 1, 16},
-    {"toggle", 2, 16},
-    {"next", 4, 17},
-    {"prev", 5, 18},
+    {"play", MediaGate::Command::play, 0, 16},
+    {"pause", MediaGate::Command::pause, 1, 16},
+    {"toggle", MediaGate::Command::toggle, 2, 16},
+    {"next", MediaGate::Command::next, 4, 17},
+    {"prev", MediaGate::Command::prev, 5, 18},
 }};
 
 const CommandRow* find(std::string_view cmd) {
@@ -52,7 +53,9 @@ Dispatch post(std::string_view cmd, std::optional<bool> currentlyPlaying, MediaK
   if (auto noOp = decideNoOp(cmd, currentlyPlaying)) return *noOp;
   if (output.sendToAdapter(row->adapterNumber)) return Dispatch::posted;
   if (!trusted) return Dispatch::permissionUnavailable;
-  output.postMediaKey(row->keyCode);
+  // A key nobody could take is not a command carried out: the phone's user is told,
+  // as when the permission is missing.
+  if (!output.postMediaKey(row->command, row->keyCode)) return Dispatch::permissionUnavailable;
   return Dispatch::posted;
 }
 

@@ -148,6 +148,36 @@ TEST_F(HeadlessViewTest, ChatsActivitiesAndArchiveProblemsArePrinted) {
   EXPECT_EQ(last.rfind(R"({"event":"archiveError","text":"Chats could not be saved: )", 0), 0u) << last;
 }
 
+TEST_F(HeadlessViewTest, PlayersArePrintedWhenWhatTheyShowChanges) {
+  connect();
+  printed();
+  ASSERT_TRUE(macMedia->onChange);
+  const MacMediaObserver::Track track{"Music", std::string("Song"), std::string("Band"), std::nullopt, true, Bytes{1, 2, 3}};
+  macMedia->onChange(track);
+  clock.advance(std::chrono::seconds(6));
+  macMedia->onChange(track);  // handed over again: the same to a person
+  main->runUntilIdle();
+  hub->serverMediaChanged(std::string("Podcasts"), std::string("Episode 4"), std::nullopt, std::nullopt, false,
+                          std::nullopt);
+  hub->serverMediaCommandResult(MediaKeyPoster::Dispatch::noChangeNeeded);
+  main->runUntilIdle();
+  macMedia->onChange(std::nullopt);
+  main->runUntilIdle();
+  std::vector<std::string> media;
+  for (const auto& line : printed()) {
+    if (line.find("\"macTrack\"") != std::string::npos || line.find("\"phoneMedia\"") != std::string::npos ||
+        line.find("\"mediaDispatch\"") != std::string::npos) {
+      media.push_back(line);
+    }
+  }
+  EXPECT_EQ(media, (std::vector<std::string>{
+                       R"({"event":"macTrack","track":{"app":"Music","title":"Song","artist":"Band","album":null,"playing":true,"artworkBytes":3}})",
+                       R"({"event":"phoneMedia","media":{"app":"Podcasts","title":"Episode 4","artist":null,"album":null,"playing":false,"artworkBytes":null}})",
+                       R"({"event":"mediaDispatch","result":"noChangeNeeded"})",
+                       R"({"event":"macTrack","track":null})",
+                   }));
+}
+
 class HeadlessCommandsTest : public HeadlessViewTest {
  protected:
   void SetUp() override {
@@ -175,6 +205,23 @@ TEST_F(HeadlessCommandsTest, CommandsBecomeActionsOnTheStore) {
                                "forgetPaired"}));
   EXPECT_EQ(store->chatConversations->front().messages.back().text, "Yes please");
   EXPECT_EQ(commands_->run("quit"), cli::HeadlessCommands::Outcome::quit);
+}
+
+TEST_F(HeadlessCommandsTest, PhoneMediaCommandsGoToThePhonesPlayer) {
+  run("phone-media play");  // not connected: nothing goes
+  connect();
+  hub->serverMediaChanged(std::string("Podcasts"), std::string("Episode 4"), std::nullopt, std::nullopt, true,
+                          std::nullopt);
+  main->runUntilIdle();
+  server->calls.clear();
+  for (const char* line : {"phone-media pause", "phone-media pause", "phone-media play", "phone-media next",
+                           "phone-media prev", "phone-media stop"}) {
+    run(line);
+  }
+  EXPECT_EQ(server->calls, (std::vector<std::string>{"sendMediaCommand pause", "sendMediaCommand pause",
+                                                     "sendMediaCommand play", "sendMediaCommand next",
+                                                     "sendMediaCommand prev"}));
+  EXPECT_TRUE((*store->media)->isPlaying);  // paused, then played again, as shown at once
 }
 
 TEST_F(HeadlessCommandsTest, ChatCommandsListReplyAndClear) {

@@ -1,0 +1,42 @@
+#include "cli/mac_media_services.hpp"
+
+#include "app/mac_media_watcher.hpp"
+#include "base/thread_queue.hpp"
+#include "features/media/artwork_rendition.hpp"
+#include "platform/linux/perl_media_remote_adapter.hpp"
+#include "platform/qt/mpris_media_key_output.hpp"
+#include "platform/qt/mpris_now_playing_reader.hpp"
+#include "platform/qt/qt_artwork_codec.hpp"
+
+namespace orvane::cli {
+
+MacMediaServices::MacMediaServices(std::shared_ptr<SerialQueue> main, std::shared_ptr<LogSink> log)
+    : adapter_(std::make_shared<PerlMediaRemoteAdapter>(PerlMediaRemoteAdapter::besideProgram(), main)),
+      mediaKeys_(std::make_shared<MprisMediaKeyOutput>(adapter_, Logger(log, "media"))),
+      artwork_(std::make_shared<ArtworkRendition>(std::make_shared<QtArtworkCodec>())),
+      reader_(std::make_shared<MprisNowPlayingReader>(main, Logger(log, "media"))),
+      queue_(std::make_shared<ThreadQueue>("zel.mac-media", log)) {
+  MacMediaWatcherServices services;
+  services.queue = queue_;
+  services.main = std::move(main);
+  services.adapter = adapter_;
+  services.reader = reader_;
+  // The cover is re-encoded on the watcher's thread; the hub, which sends it, then finds
+  // it made.
+  services.prepareArtwork = [artwork = artwork_](const Bytes& cover) { artwork->make(cover); };
+  watcher_ = std::make_shared<MacMediaWatcher>(std::move(services));
+  Logger(log, "media").info(adapter_->isAvailable() ? "this computer's player is read through the outside adapter"
+                                                    : "this computer's player is read through MPRIS");
+}
+
+MacMediaServices::~MacMediaServices() = default;
+
+std::function<std::optional<ArtworkRenditions>(const Bytes&)> MacMediaServices::renditions() const {
+  return [artwork = artwork_](const Bytes& cover) -> std::optional<ArtworkRenditions> { return artwork->make(cover); };
+}
+
+std::function<bool()> MacMediaServices::canControlPlayers() const {
+  return [keys = mediaKeys_] { return keys->isTrusted(); };
+}
+
+}  // namespace orvane::cli
