@@ -134,6 +134,8 @@ std::optional<Envelope> envelope(element root) {
 
 std::optional<Envelope> decode(std::string_view payload) {
   const std::string_view text = JsonText::document(payload);
+  // Never JSON; and an empty payload may have no storage at all to hand the parser.
+  if (text.empty()) return std::nullopt;
   std::optional<Envelope> out;
   auto read = [&](element root) { out = envelope(root); };
   simdjson::error_code error = parseAnyDepth(text, read);

@@ -206,6 +206,12 @@ TEST(EnvelopeJsonEdges, OnlyWhiteSpaceMayFollowTheDocument) {
   });
 }
 
+TEST(EnvelopeJsonEdges, AnEmptyPayloadWithoutStorageIsMalformed) {
+  const Bytes none;
+  EXPECT_EQ(verdict(reference::parseEnvelope(none)), malformed);
+  EXPECT_EQ(verdict(Envelope::parse(none)), malformed);
+}
+
 TEST(EnvelopeJsonEdges, ValuesAreTakenAsWritten) {
   const auto e = Envelope::parse(std::string_view(
       R"({"v":2,"\u0076":1,"id":"","id":"\u00e9\ud83d\ude00","type":"message","body":{"n":5,"n":"a\u0000b","k":"x","k":"y"}})"));
