@@ -6,8 +6,9 @@
 #include "wire/envelope.hpp"
 
 // Reads the JSON of one frame payload into the envelope's shape, with simdjson: the
-// whole text is validated (strict UTF-8 everywhere, every value's syntax, even of keys
-// that are ignored) before anything is taken from it.
+// whole JSON text (JsonText::document) is validated, strict UTF-8 everywhere and the
+// syntax of every value, even under keys that are ignored, before anything is taken
+// from it.
 namespace orvane::EnvelopeDecoder {
 
 // The envelope in `payload`; none when it is not JSON of the envelope's shape: an
