@@ -4,7 +4,8 @@
 // Invariants: the buffer never holds more than one incomplete frame once drained and
 // never keeps more storage than a few frames; a refused length is 0 or above 65536 and
 // leaves the buffer untouched; every payload is 1..65536 bytes; a parse error is one of
-// the five codes; an envelope that parses re-encodes to JSON that parses to the same
+// the five codes; the reference parser gives the same verdict (the same code, or the
+// same envelope); an envelope that parses re-encodes to JSON that parses to the same
 // envelope.
 
 #include <fuzzer/FuzzedDataProvider.h>
@@ -13,6 +14,7 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "envelope_parity.hpp"
 #include "wire/envelope.hpp"
 #include "wire/framing.hpp"
 
@@ -37,6 +39,7 @@ bool isKnownReason(std::string_view r) {
 void checkPayload(const Bytes& payload) {
   require(!payload.empty() && payload.size() <= Framing::maxPayload, "payload size within 1..65536");
   const auto parsed = Envelope::parse(payload);
+  requireSameVerdict(parsed, reference::parseEnvelope(payload), payload);
   if (!parsed) {
     require(isKnownReason(parsed.error().reason), "parse error is one of the five codes");
     return;

@@ -4,8 +4,16 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 shopt -s nullglob
 for b in build-release/bin/*_bench; do
-  echo "== $(basename "$b")"
-  "$b" --benchmark_min_time=0.2 "$@"
+  name=$(basename "$b")
+  args=(--benchmark_min_time=0.2)
+  # The codec's figures are held against each other and against the JSON libraries'
+  # floors: medians of repetitions, run interleaved so that a slower moment of the
+  # machine does not fall on one side only.
+  if [ "$name" = codec_bench ]; then
+    args+=(--benchmark_repetitions="${CODEC_REPETITIONS:-7}" --benchmark_enable_random_interleaving=true)
+  fi
+  echo "== $name"
+  "$b" "${args[@]}" "$@"
 done
 echo "== idle cost of orvane --headless"
 python3 bench/idle_cost.py --bin-dir build-release/bin --seconds "${IDLE_SECONDS:-60}"

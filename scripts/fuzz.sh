@@ -17,8 +17,10 @@ for t in "${targets[@]}"; do
   corpus="build-fuzz/corpus/$name"
   mkdir -p "$corpus"
   seeds="fuzz/seeds/$name"
+  dict="fuzz/dicts/$name.dict"
   echo "fuzz: $name for ${seconds}s"
-  "$t" -max_total_time="$seconds" -rss_limit_mb=1024 -malloc_limit_mb=512 -print_final_stats=0 "$corpus" $( [ -d "$seeds" ] && echo "$seeds" ) \
+  "$t" -max_total_time="$seconds" -rss_limit_mb=1024 -malloc_limit_mb=512 -print_final_stats=0 \
+    $( [ -f "$dict" ] && echo "-dict=$dict" ) "$corpus" $( [ -d "$seeds" ] && echo "$seeds" ) \
     >"build-fuzz/$name.log" 2>&1 || { tail -n 60 "build-fuzz/$name.log"; exit 1; }
 done
 echo "fuzz: all targets ran without a finding"

@@ -9,7 +9,7 @@ packages=(
   clang-14 libclang-rt-14-dev
   libtsan2  # ThreadSanitizer runtime of g++, for the tsan preset
   # libraries
-  libasio-dev libssl-dev nlohmann-json3-dev libicu-dev libqrencode-dev
+  libasio-dev libssl-dev nlohmann-json3-dev libsimdjson-dev libicu-dev libqrencode-dev
   libavahi-client-dev qt6-base-dev qt6-qpa-plugins qt6-wayland
   libqt6gui6  # with Qt's JPEG image plugin, for the covers sent to the phone
   # tests and benchmarks

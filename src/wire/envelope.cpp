@@ -1,10 +1,10 @@
 #include "wire/envelope.hpp"
 
-#include <limits>
 #include <nlohmann/json.hpp>
 
 #include "base/crypto.hpp"
 #include "base/text.hpp"
+#include "wire/envelope_decoder.hpp"
 
 namespace orvane {
 
@@ -14,45 +14,12 @@ using Json = nlohmann::json;
 
 EnvelopeError failure(std::string_view code) { return EnvelopeError{std::string(code)}; }
 
-// The envelope's shape: an object with "v" a JSON integer that fits 64 signed bits,
-// "id" and "type" strings and "body" an object of strings. Other keys are ignored.
-std::optional<Envelope> decode(const Json& json) {
-  if (!json.is_object()) return std::nullopt;
-  const auto v = json.find("v");
-  const auto id = json.find("id");
-  const auto type = json.find("type");
-  const auto body = json.find("body");
-  if (v == json.end() || id == json.end() || type == json.end() || body == json.end()) return std::nullopt;
-
-  Envelope out;
-  // 1.0 or 1e0 is a JSON number but not an integer; a version is always written as one.
-  if (v->is_number_unsigned()) {
-    const auto value = v->get<std::uint64_t>();
-    if (value > static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max())) return std::nullopt;
-    out.v = static_cast<std::int64_t>(value);
-  } else if (v->is_number_integer()) {
-    out.v = v->get<std::int64_t>();
-  } else {
-    return std::nullopt;
-  }
-
-  if (!id->is_string() || !type->is_string() || !body->is_object()) return std::nullopt;
-  out.id = id->get<std::string>();
-  out.type = type->get<std::string>();
-  for (const auto& [key, value] : body->items()) {
-    if (!value.is_string()) return std::nullopt;
-    out.body.insert_or_assign(key, value.get<std::string>());
-  }
-  return out;
-}
-
-expected<Envelope, EnvelopeError> parseText(const char* begin, const char* end) {
+expected<Envelope, EnvelopeError> parseText(std::string_view payload) {
   std::optional<Envelope> decoded;
   try {
-    // Without exceptions a syntax error, including invalid UTF-8 inside a string,
-    // comes back as a discarded value; the decoder's own message is of no use to the phone.
-    const Json json = Json::parse(begin, end, nullptr, /*allow_exceptions=*/false);
-    if (!json.is_discarded()) decoded = decode(json);
+    // Any syntax error, invalid UTF-8 included, is "malformed": the decoder's own
+    // message is of no use to the phone.
+    decoded = EnvelopeDecoder::decode(payload);
   } catch (...) {
     // Only allocation failure can get here; treat the frame as unreadable.
     decoded.reset();
@@ -74,12 +41,11 @@ expected<Envelope, EnvelopeError> parseText(const char* begin, const char* end) 
 }  // namespace
 
 expected<Envelope, EnvelopeError> Envelope::parse(const Bytes& payload) {
-  const auto* begin = reinterpret_cast<const char*>(payload.data());
-  return parseText(begin, begin + payload.size());
+  return parseText(std::string_view(reinterpret_cast<const char*>(payload.data()), payload.size()));
 }
 
 expected<Envelope, EnvelopeError> Envelope::parse(std::string_view payload) {
-  return parseText(payload.data(), payload.data() + payload.size());
+  return parseText(payload);
 }
 
 std::string Envelope::encode() const {

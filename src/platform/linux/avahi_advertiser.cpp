@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <mutex>
 #include <string>
@@ -17,13 +18,18 @@
 #include <avahi-common/thread-watch.h>
 #include <avahi-common/timeval.h>
 
+#include "base/backoff.hpp"
+
 namespace orvane {
 namespace {
 
 constexpr const char* kDaemonAbsent =
     "DNS-SD unavailable: avahi-daemon is not running; listening without advertisement";
-// Without a system bus there is nothing to tell us when one appears, so we ask again.
-constexpr unsigned kReconnectMs = 5000;
+// Without a system bus there is nothing to tell us when one appears, so we ask again:
+// soon at first, then ever less often, so that a machine without a bus (or without the
+// daemon) is not woken every few seconds for as long as the program runs.
+constexpr auto kFirstRetry = std::chrono::seconds(5);
+constexpr auto kLongestRetry = std::chrono::minutes(5);
 
 using StringList = std::unique_ptr<AvahiStringList, decltype(&avahi_string_list_free)>;
 
@@ -71,6 +77,7 @@ struct AvahiAdvertiser::Engine {
   Wish published;          // what the entry group was last given
   std::string nameInUse;   // the published name, an alternative after a collision
   bool absenceLogged = false;
+  Backoff retries{kFirstRetry, kLongestRetry};  // reset once the daemon runs
 
   std::mutex mutex;
   Wish wanted;  // guarded by mutex: written by advertise(), read on the poll thread
@@ -108,8 +115,9 @@ struct AvahiAdvertiser::Engine {
   }
 
   void scheduleReconnect() {
+    const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(retries.next());
     timeval when{};
-    avahi_elapse_time(&when, kReconnectMs, 0);
+    avahi_elapse_time(&when, static_cast<unsigned>(wait.count()), 0);
     if (reconnectTimer == nullptr) {
       reconnectTimer = api()->timeout_new(api(), &when, &Engine::onReconnectTimer, this);
       if (reconnectTimer == nullptr) log.error("DNS-SD: cannot arm the reconnection timer");
@@ -189,6 +197,7 @@ struct AvahiAdvertiser::Engine {
     self.client = c;
     switch (state) {
       case AVAHI_CLIENT_S_RUNNING:
+        self.retries.reset();
         if (self.absenceLogged) {
           self.absenceLogged = false;
           self.log.info("DNS-SD available: avahi-daemon is running");

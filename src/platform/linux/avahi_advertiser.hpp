@@ -16,7 +16,9 @@ namespace orvane {
 // Avahi runs on a thread of its own; advertise() only records the wish and wakes that
 // thread, so it never waits for the daemon. When the daemon is absent (or leaves) this
 // is logged once and the latest wish is kept: it is published as soon as the daemon
-// runs again. A taken name is replaced by Avahi's alternative ("Orvane-ab12 #2").
+// runs again. Without a system bus nothing announces the daemon, so it is looked for
+// after 5 s, then at doubling intervals up to every 5 minutes. A taken name is
+// replaced by Avahi's alternative ("Orvane-ab12 #2").
 // Nothing here throws.
 class AvahiAdvertiser final : public ServiceAdvertiser {
  public:
