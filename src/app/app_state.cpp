@@ -120,10 +120,8 @@ void AppState::construct() {
                                                  std::nullopt);
             return;
           }
-          std::optional<ArtworkRenditions> artwork;
-          if (track->artwork && self->services_.artworkRenditions) artwork = self->services_.artworkRenditions(*track->artwork);
           self->services_.server->sendMacMedia(track->app, track->title, track->artist, track->album, track->playing,
-                                               std::move(artwork));
+                                               track->renditions);
         },
         [weak] {
           auto self = weak.lock();

@@ -45,8 +45,6 @@ struct AppStateServices {
   std::shared_ptr<MacMediaObserver> macMedia;  // none: this computer's player is not watched
   std::shared_ptr<Workspace> workspace;        // none: links never open, media keys never trusted
   std::shared_ptr<UserNotifications> notifications;  // none: no banners
-  // Re-encodes this computer's cover art for the phone; none: no artwork is sent.
-  std::function<std::optional<ArtworkRenditions>(const Bytes& artwork)> artworkRenditions;
   std::shared_ptr<LogSink> log;
 };
 

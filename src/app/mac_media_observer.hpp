@@ -5,6 +5,7 @@
 #include <string>
 
 #include "base/bytes.hpp"
+#include "features/media/mac_now_playing.hpp"
 
 namespace orvane {
 
@@ -18,6 +19,9 @@ class MacMediaObserver {
     std::optional<std::string> album;
     bool playing = false;
     std::optional<Bytes> artwork;  // as the source delivered it, any image format
+    // The phone's two renditions of the cover, made where the track was read (never on
+    // the main thread); none when there is no cover or it could not be decoded.
+    std::optional<ArtworkRenditions> renditions;
     bool operator==(const Track&) const = default;
   };
   using ChangeHandler = std::function<void(const std::optional<Track>& track)>;

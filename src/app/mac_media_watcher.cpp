@@ -72,9 +72,10 @@ void report(State& state, FetchOutcome outcome, bool force) {
   state.lastReported = outcome;
   state.lastReportedAt = now;
 
-  if (const auto* track = std::get_if<MacMediaObserver::Track>(&outcome)) {
-    if (track->artwork && state.services.prepareArtwork) state.services.prepareArtwork(*track->artwork);
-    state.services.main->post([handlers = state.handlers, track = *track] {
+  if (const auto* reported = std::get_if<MacMediaObserver::Track>(&outcome)) {
+    MacMediaObserver::Track track = *reported;
+    if (track.artwork && state.services.prepareArtwork) track.renditions = state.services.prepareArtwork(*track.artwork);
+    state.services.main->post([handlers = state.handlers, track = std::move(track)] {
       if (handlers->onChange) handlers->onChange(track);
     });
   } else {
@@ -116,7 +117,10 @@ void fetch(State& state, const std::weak_ptr<State>& weak) {
     onQueue(weak, [read, response](State& s) {
       if (read < s.newestReadReported) return;
       s.newestReadReported = read;
-      report(s, outcomeOf(response), false);
+      // A cover the reader only names is read here, off the main thread.
+      std::optional<MacMediaReader::Response> answer = response;
+      if (answer && !answer->artwork && answer->artworkURL) answer->artwork = s.services.reader->loadArtwork(*answer->artworkURL);
+      report(s, outcomeOf(answer), false);
     });
   });
 }

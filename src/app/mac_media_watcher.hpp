@@ -28,7 +28,7 @@ struct MacMediaWatcherServices {
   // Runs on the queue with each track's artwork before the track is handed over, so
   // that slow work on the cover (its renditions for the phone) is done there, off the
   // main thread. Optional.
-  std::function<void(const Bytes& artwork)> prepareArtwork;
+  std::function<std::optional<ArtworkRenditions>(const Bytes& artwork)> prepareArtwork;
 };
 
 // Watches what this computer plays and tells the hub when that is worth telling the

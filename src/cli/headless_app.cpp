@@ -128,7 +128,6 @@ std::optional<int> HeadlessApp::start() {
   hub.pasteboard = makePasteboard(log);
   hub.wake = std::make_shared<LogindWakeSignal>(Logger(log, "wake"));
   hub.macMedia = media_->watcher();
-  hub.artworkRenditions = media_->renditions();
   hub.workspace = std::make_shared<QtWorkspace>(Logger(log, "workspace"), media_->canControlPlayers());
   hub.notifications = std::make_shared<FreedesktopNotifications>(Logger(log, "banners"));
   hub.log = log;

@@ -21,19 +21,14 @@ MacMediaServices::MacMediaServices(std::shared_ptr<SerialQueue> main, std::share
   services.main = std::move(main);
   services.adapter = adapter_;
   services.reader = reader_;
-  // The cover is re-encoded on the watcher's thread; the hub, which sends it, then finds
-  // it made.
-  services.prepareArtwork = [artwork = artwork_](const Bytes& cover) { artwork->make(cover); };
+  // The cover is re-encoded on the watcher's thread and handed to the hub with the track.
+  services.prepareArtwork = [artwork = artwork_](const Bytes& cover) { return artwork->make(cover); };
   watcher_ = std::make_shared<MacMediaWatcher>(std::move(services));
   Logger(log, "media").info(adapter_->isAvailable() ? "this computer's player is read through the outside adapter"
                                                     : "this computer's player is read through MPRIS");
 }
 
 MacMediaServices::~MacMediaServices() = default;
-
-std::function<std::optional<ArtworkRenditions>(const Bytes&)> MacMediaServices::renditions() const {
-  return [artwork = artwork_](const Bytes& cover) -> std::optional<ArtworkRenditions> { return artwork->make(cover); };
-}
 
 std::function<bool()> MacMediaServices::canControlPlayers() const {
   return [keys = mediaKeys_] { return keys->isTrusted(); };

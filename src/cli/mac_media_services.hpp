@@ -34,8 +34,6 @@ class MacMediaServices {
 
   std::shared_ptr<MprisMediaKeyOutput> mediaKeys() const { return mediaKeys_; }
   std::shared_ptr<MacMediaWatcher> watcher() const { return watcher_; }
-  // For the hub: the phone's two renditions of a cover.
-  std::function<std::optional<ArtworkRenditions>(const Bytes&)> renditions() const;
   // For the workspace: whether players can be controlled at all.
   std::function<bool()> canControlPlayers() const;
 

@@ -14,6 +14,8 @@
 #   "$ORVANE_MPRIS_ENV" stop-player
 #   "$ORVANE_MPRIS_ENV" start-hung       a second player that owns its name but never answers
 #   "$ORVANE_MPRIS_ENV" stop-hung
+#   "$ORVANE_MPRIS_ENV" start-odd        a playing player whose Metadata is a{ss} (not a{sv})
+#   "$ORVANE_MPRIS_ENV" stop-odd         and which has a property of an odd type
 # playerctl reads and drives the player: playerctl --player=mpv status
 #
 # Needs no root and no sound card (mpv's audio output is null).
@@ -93,12 +95,52 @@ stop_hung() {
   rm -f "$MPRIS_ENV_WORK/hung.pid"
 }
 
+start_odd() {
+  inside start-odd
+  [ -e "$MPRIS_ENV_WORK/odd.pid" ] && die "start-odd: already running"
+  "$python" -c '
+import dbus, dbus.service, dbus.mainloop.glib
+from gi.repository import GLib
+dbus.mainloop.glib.DBusGMainLoop(set_as_default=True)
+bus = dbus.SessionBus()
+name = dbus.service.BusName("org.mpris.MediaPlayer2.aab_odd", bus)
+PROPS = "org.freedesktop.DBus.Properties"
+class Odd(dbus.service.Object):
+    def values(self):
+        return {"PlaybackStatus": "Playing", "Identity": "Odd Player", "CanControl": True,
+                "Metadata": dbus.Dictionary({"xesam:title": "Odd", "mpris:artUrl": "file:///x.png"}, signature="ss"),
+                "Odd": dbus.Dictionary({"a": dbus.Int32(1)}, signature="si")}
+    @dbus.service.method(PROPS, in_signature="ss", out_signature="v")
+    def Get(self, interface, name):
+        return self.values()[name]
+    @dbus.service.method(PROPS, in_signature="s", out_signature="a{sv}")
+    def GetAll(self, interface):
+        return self.values()
+Odd(bus, "/org/mpris/MediaPlayer2")
+GLib.MainLoop().run()
+' >>"$MPRIS_ENV_WORK/odd.log" 2>&1 </dev/null &
+  local pid=$!
+  echo "$pid" >"$MPRIS_ENV_WORK/odd.pid"
+  until_true "odd player start (log: $MPRIS_ENV_WORK/odd.log)" "$pid" owned org.mpris.MediaPlayer2.aab_odd
+}
+
+stop_odd() {
+  inside stop-odd
+  local pid
+  pid=$(cat "$MPRIS_ENV_WORK/odd.pid" 2>/dev/null) || die "stop-odd: not running"
+  kill "$pid" 2>/dev/null || true
+  until_true "odd player stop" "" eval "! kill -0 $pid"
+  rm -f "$MPRIS_ENV_WORK/odd.pid"
+}
+
 case "${1:-}" in
   start-player) start_player; exit 0 ;;
   stop-player) stop_player; exit 0 ;;
   start-hung) start_hung; exit 0 ;;
   stop-hung) stop_hung; exit 0 ;;
-  "" | -h | --help) die "usage: $0 COMMAND [ARG...] | start-player | stop-player | start-hung | stop-hung" ;;
+  start-odd) start_odd; exit 0 ;;
+  stop-odd) stop_odd; exit 0 ;;
+  "" | -h | --help) die "usage: $0 COMMAND [ARG...] | start-player | stop-player | start-hung | stop-hung | start-odd | stop-odd" ;;
 esac
 
 require_tools dbus-daemon dbus-send mpv sox playerctl
@@ -110,7 +152,7 @@ cleanup() {
   local status=$?
   trap - EXIT INT TERM
   local file
-  for file in player.pid hung.pid; do
+  for file in player.pid hung.pid odd.pid; do
     if [ -e "$work/$file" ]; then kill "$(cat "$work/$file")" 2>/dev/null || true; fi
   done
   finish "$status"

@@ -11,6 +11,7 @@ namespace orvane {
 struct ArtworkRenditions {
   std::optional<Bytes> small;
   std::optional<Bytes> large;
+  bool operator==(const ArtworkRenditions&) const = default;
 };
 
 // What this computer is playing, as handed to the server to tell the phone.

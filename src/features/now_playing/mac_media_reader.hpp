@@ -20,8 +20,10 @@ class MacMediaReader {
     std::optional<std::string> albumName;
     std::optional<bool> playing;  // absent counts as paused
     std::optional<std::string> app;
-    // Cover art, where the platform's player offers it in a form we may read.
+    // Cover art, where the platform's player offers it in a form we may read: its bytes,
+    // or where to read them (loadArtwork), which may take long.
     std::optional<Bytes> artwork;
+    std::optional<std::string> artworkURL;
     bool operator==(const Response&) const = default;
   };
   using Completion = std::function<void(const std::optional<Response>& response)>;
@@ -36,6 +38,9 @@ class MacMediaReader {
   // changed, until the reader is destroyed. True when every change is heard this way,
   // so that nobody needs to poll; false when the reader cannot tell.
   virtual bool watchChanges(std::function<void()> changed) = 0;
+  // The cover an answer names in `artworkURL`, read on the caller's thread (never the
+  // main one: it may be a large file on a slow disk). None when it cannot be read.
+  virtual std::optional<Bytes> loadArtwork(const std::string& url) = 0;
 };
 
 }  // namespace orvane

@@ -16,20 +16,20 @@ QVariant plain(QVariant value) {
   }
   if (value.userType() == qMetaTypeId<QDBusArgument>()) {
     const auto argument = value.value<QDBusArgument>();
-    switch (argument.currentType()) {
-      case QDBusArgument::MapType: {
-        QVariantMap map;
-        argument >> map;
-        return map;
-      }
-      case QDBusArgument::ArrayType: {
-        QStringList list;
-        argument >> list;
-        return list;
-      }
-      default:
-        return {};
+    // Read out only as the exact type it has: unpacking a map of strings as a map of
+    // variants (any player on the bus may send one) brings libdbus down.
+    const QString signature = argument.currentSignature();
+    if (signature == QLatin1String("a{sv}")) {
+      QVariantMap map;
+      argument >> map;
+      return map;
     }
+    if (signature == QLatin1String("as")) {
+      QStringList list;
+      argument >> list;
+      return list;
+    }
+    return {};
   }
   return value;
 }

@@ -258,7 +258,7 @@ class MprisNowPlayingReader::Client final : public QObject {
       response.albumName = metadata.album;
       response.playing = player.playbackStatus == "Playing";
       response.app = identity ? identity : nameFromBus(player.busName);
-      if (metadata.artUrl) response.artwork = readArtworkUrl(*metadata.artUrl, maxArtworkBytes);
+      response.artworkURL = metadata.artUrl;
       finish(id, std::move(response));
     });
   }
@@ -298,6 +298,10 @@ void MprisNowPlayingReader::readNowPlaying(Completion completion) {
 }
 
 bool MprisNowPlayingReader::watchChanges(std::function<void()> changed) { return client_->watch(std::move(changed)); }
+
+std::optional<Bytes> MprisNowPlayingReader::loadArtwork(const std::string& url) {
+  return readArtworkUrl(url, maxArtworkBytes);
+}
 
 }  // namespace orvane
 

@@ -46,6 +46,8 @@ class MprisNowPlayingReader final : public MacMediaReader {
 
   void readNowPlaying(Completion completion) override;
   bool watchChanges(std::function<void()> changed) override;
+  // A local cover (file://), at most maxArtworkBytes; other schemes are not fetched.
+  std::optional<Bytes> loadArtwork(const std::string& url) override;
 
  private:
   class Client;

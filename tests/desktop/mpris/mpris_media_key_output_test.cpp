@@ -57,6 +57,17 @@ TEST_F(MprisCommands, PlayOnAPlayingPlayerIsNoCommand) {
   EXPECT_EQ(playerStatus(), "Playing");
 }
 
+TEST_F(MprisCommands, AnOddlyTypedPlayerBesideMpvLeavesTheCommandsWorking) {
+  // Its name sorts before mpv's and it says it plays; its properties are of types the
+  // commands do not read. The command must reach a player, and nothing may break.
+  ASSERT_TRUE(startOddPlayer());
+  play();
+  const Dispatch paused = post("pause");
+  EXPECT_TRUE(paused == Dispatch::posted || paused == Dispatch::permissionUnavailable) << MediaKeyPoster::caseName(paused);
+  EXPECT_TRUE(output.isTrusted());
+  EXPECT_TRUE(stopOddPlayer());
+}
+
 TEST_F(MprisCommands, WithNoPlayerNothingCanBeControlled) {
   EXPECT_EQ(post("pause"), Dispatch::permissionUnavailable);
   EXPECT_EQ(post("next"), Dispatch::permissionUnavailable);

@@ -22,6 +22,7 @@ class MprisReader : public ::testing::Test {
   void TearDown() override {
     if (playing_) EXPECT_TRUE(stopPlayer());
     if (hung_) EXPECT_TRUE(stopHungPlayer());
+    if (odd_) EXPECT_TRUE(stopOddPlayer());
   }
   void play() {
     ASSERT_TRUE(startPlayer());
@@ -61,6 +62,7 @@ class MprisReader : public ::testing::Test {
   Logger log{nullptr, "test"};
   bool playing_ = false;
   bool hung_ = false;
+  bool odd_ = false;
 };
 
 TEST_F(MprisReader, ReadsThePlayingTrackWithItsCoverAndTheApplicationsName) {
@@ -68,9 +70,28 @@ TEST_F(MprisReader, ReadsThePlayingTrackWithItsCoverAndTheApplicationsName) {
   MprisNowPlayingReader reader(main, log);
   const Answer answer = read(reader);
   ASSERT_TRUE(answer.response);
+  // The cover is named, and read where the caller chooses (never the main thread).
+  ASSERT_TRUE(answer.response->artworkURL);
+  Response expected{"Test Tone", "Orvane Band", "Signals", true, "mpv", std::nullopt};
+  expected.artworkURL = answer.response->artworkURL;
+  EXPECT_EQ(*answer.response, expected);
   const Bytes cover = coverBytes();
   ASSERT_FALSE(cover.empty());
-  EXPECT_EQ(*answer.response, (Response{"Test Tone", "Orvane Band", "Signals", true, "mpv", cover}));
+  EXPECT_EQ(reader.loadArtwork(*answer.response->artworkURL), cover);
+}
+
+TEST_F(MprisReader, APlayerWithOddlyTypedPropertiesIsReadWithoutThem) {
+  // Its Metadata is a map of strings, not of variants, beside a property of a type no
+  // player has: what cannot be read is left out, and nothing else goes wrong.
+  ASSERT_TRUE(startOddPlayer());
+  odd_ = true;
+  MprisNowPlayingReader reader(main, log);
+  const Answer answer = read(reader);
+  ASSERT_TRUE(answer.response);
+  EXPECT_EQ(answer.response->app, "Odd Player");
+  EXPECT_EQ(answer.response->playing, true);
+  EXPECT_FALSE(answer.response->title);
+  EXPECT_FALSE(answer.response->artworkURL);
 }
 
 TEST_F(MprisReader, APausedPlayerIsReadAsPaused) {

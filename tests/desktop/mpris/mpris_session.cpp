@@ -52,6 +52,8 @@ expected<void, std::string> startPlayer() { return runScript("start-player"); }
 expected<void, std::string> stopPlayer() { return runScript("stop-player"); }
 expected<void, std::string> startHungPlayer() { return runScript("start-hung"); }
 expected<void, std::string> stopHungPlayer() { return runScript("stop-hung"); }
+expected<void, std::string> startOddPlayer() { return runScript("start-odd"); }
+expected<void, std::string> stopOddPlayer() { return runScript("stop-odd"); }
 
 std::optional<std::string> playerStatus() {
   auto out = runTool("playerctl", {"--player=mpv", "status"});

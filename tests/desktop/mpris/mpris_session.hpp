@@ -28,6 +28,9 @@ expected<void, std::string> stopPlayer();
 // A player that owns its name and never answers.
 expected<void, std::string> startHungPlayer();
 expected<void, std::string> stopHungPlayer();
+// A player whose Metadata is a{ss} and which has a property of a type no player uses.
+expected<void, std::string> startOddPlayer();
+expected<void, std::string> stopOddPlayer();
 
 // What playerctl says of mpv: "Playing", "Paused", …; none when it fails.
 std::optional<std::string> playerStatus();

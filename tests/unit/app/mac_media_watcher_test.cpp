@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include <chrono>
 #include <string>
 #include <vector>
@@ -54,6 +56,15 @@ class FakeReader final : public MacMediaReader {
     changed = std::move(handler);
     return tellsChanges;
   }
+  std::map<std::string, Bytes> covers;  // what loadArtwork finds, by address
+  std::vector<std::string> loadedOn;    // the queue each load ran on
+  std::function<std::string()> currentQueue;
+  std::optional<Bytes> loadArtwork(const std::string& url) override {
+    if (currentQueue) loadedOn.push_back(currentQueue());
+    auto it = covers.find(url);
+    if (it == covers.end()) return std::nullopt;
+    return it->second;
+  }
 };
 
 // One handover to the hub: a track, or none for "unavailable", and when.
@@ -84,6 +95,7 @@ class WatcherTest : public ::testing::Test {
     s.prepareArtwork = [this](const Bytes& art) {
       EXPECT_TRUE(queue->isCurrent()) << "artwork is prepared on the watcher's queue";
       prepared.push_back(art);
+      return ArtworkRenditions{Bytes{art.front()}, art};  // a stand-in: first byte small, all large
     };
     watcher = std::make_unique<MacMediaWatcher>(std::move(s));
     watcher->setHandlers(
@@ -234,7 +246,26 @@ TEST_F(WatcherTest, AReaderThatTellsChangesIsReadOnEachAndNeverPolled) {
   reader->reads[0](MacMediaReader::Response{"Tone", "Orvane Band", "Signals", true, "mpv", Bytes{9}});
   settle();
   ASSERT_EQ(handovers.size(), 1u);
-  EXPECT_EQ(*handovers[0].track, (Track{"mpv", "Tone", "Orvane Band", "Signals", true, Bytes{9}}));
+  EXPECT_EQ(*handovers[0].track,
+            (Track{"mpv", "Tone", "Orvane Band", "Signals", true, Bytes{9}, ArtworkRenditions{Bytes{9}, Bytes{9}}}));
+}
+
+TEST_F(WatcherTest, ACoverNamedByTheReaderIsReadAndRenderedOnTheWatchersQueue) {
+  adapter = nullptr;
+  reader->tellsChanges = true;
+  reader->covers["file:///music/cover.png"] = Bytes{7, 8};
+  reader->currentQueue = [this] { return std::string(queue->isCurrent() ? "watcher" : main->isCurrent() ? "main" : "?"); };
+  create();
+  reader->changed();
+  settle();
+  MacMediaReader::Response answer{"Tone", {}, {}, true, "mpv", {}};
+  answer.artworkURL = "file:///music/cover.png";
+  reader->reads.at(0)(answer);
+  settle();
+  ASSERT_EQ(handovers.size(), 1u);
+  EXPECT_EQ(handovers[0].track->artwork, (Bytes{7, 8}));
+  EXPECT_EQ(handovers[0].track->renditions, (ArtworkRenditions{Bytes{7}, Bytes{7, 8}}));
+  EXPECT_EQ(reader->loadedOn, std::vector<std::string>{"watcher"});
 }
 
 TEST_F(WatcherTest, AStaleReaderAnswerIsDropped) {
