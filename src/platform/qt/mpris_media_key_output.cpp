@@ -1,6 +1,7 @@
 #include "platform/qt/mpris_media_key_output.hpp"
 
 #include <QDBusMessage>
+#include <QDBusPendingCall>
 #include <QDBusReply>
 #include <QStringList>
 #include <QVariantMap>
@@ -63,11 +64,20 @@ bool MprisMediaKeyOutput::postMediaKey(MediaGate::Command command, int) {
     }
     std::sort(players.begin(), players.end(),
               [](const MprisPlayerState& a, const MprisPlayerState& b) { return a.busName < b.busName; });
-    for (MprisPlayerState& player : players) {
+    // Every player is asked at once, so that hung players cost one wait together, not
+    // one each: the phone's other messages wait behind this on the server's queue.
+    std::vector<QDBusPendingCall> asked;
+    asked.reserve(players.size());
+    for (const MprisPlayerState& player : players) {
       QDBusMessage ask = QDBusMessage::createMethodCall(QString::fromStdString(player.busName), kPlayerPath, kProperties,
                                                         QStringLiteral("GetAll"));
       ask << kPlayer;
-      const QDBusReply<QVariantMap> state = bus_.call(ask, QDBus::Block, stateTimeoutMs);
+      asked.push_back(bus_.asyncCall(ask, stateTimeoutMs));
+    }
+    for (std::size_t i = 0; i < players.size(); ++i) {
+      MprisPlayerState& player = players[i];
+      asked[i].waitForFinished();
+      const QDBusReply<QVariantMap> state = asked[i].reply();
       if (!state.isValid()) continue;  // a player that cannot answer counts as stopped
       const QVariantMap properties = demarshalledMap(QVariant::fromValue(state.value()));
       player.playbackStatus = properties.value(QStringLiteral("PlaybackStatus")).toString().toStdString();
