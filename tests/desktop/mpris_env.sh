@@ -86,13 +86,14 @@ time.sleep(3600)
   until_true "hung player start (log: $MPRIS_ENV_WORK/hung.log)" "$pid" owned org.mpris.MediaPlayer2.aaa_hung
 }
 
-stop_hung() {
-  inside stop-hung
+# Stops one of the stand-in players by the name its pid file has (hung, odd).
+stop_stand_in() {
+  inside "stop-$1"
   local pid
-  pid=$(cat "$MPRIS_ENV_WORK/hung.pid" 2>/dev/null) || die "stop-hung: not running"
+  pid=$(cat "$MPRIS_ENV_WORK/$1.pid" 2>/dev/null) || die "stop-$1: not running"
   kill "$pid" 2>/dev/null || true
-  until_true "hung player stop" "" eval "! kill -0 $pid"
-  rm -f "$MPRIS_ENV_WORK/hung.pid"
+  until_true "$1 player stop" "" eval "! kill -0 $pid"
+  rm -f "$MPRIS_ENV_WORK/$1.pid"
 }
 
 start_odd() {
@@ -124,22 +125,13 @@ GLib.MainLoop().run()
   until_true "odd player start (log: $MPRIS_ENV_WORK/odd.log)" "$pid" owned org.mpris.MediaPlayer2.aab_odd
 }
 
-stop_odd() {
-  inside stop-odd
-  local pid
-  pid=$(cat "$MPRIS_ENV_WORK/odd.pid" 2>/dev/null) || die "stop-odd: not running"
-  kill "$pid" 2>/dev/null || true
-  until_true "odd player stop" "" eval "! kill -0 $pid"
-  rm -f "$MPRIS_ENV_WORK/odd.pid"
-}
-
 case "${1:-}" in
   start-player) start_player; exit 0 ;;
   stop-player) stop_player; exit 0 ;;
   start-hung) start_hung; exit 0 ;;
-  stop-hung) stop_hung; exit 0 ;;
+  stop-hung) stop_stand_in hung; exit 0 ;;
   start-odd) start_odd; exit 0 ;;
-  stop-odd) stop_odd; exit 0 ;;
+  stop-odd) stop_stand_in odd; exit 0 ;;
   "" | -h | --help) die "usage: $0 COMMAND [ARG...] | start-player | stop-player | start-hung | stop-hung | start-odd | stop-odd" ;;
 esac
 
