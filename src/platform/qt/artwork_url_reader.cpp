@@ -7,7 +7,8 @@
 namespace orvane {
 
 std::optional<Bytes> readArtworkUrl(const std::string& url, std::size_t maxBytes) {
-  const QUrl parsed(QString::fromStdString(url), QUrl::StrictMode);
+  // Tolerant: some players write the path's spaces and accents unencoded.
+  const QUrl parsed(QString::fromStdString(url), QUrl::TolerantMode);
   if (!parsed.isValid() || !parsed.isLocalFile()) return std::nullopt;
   // A file on another host is no local file, whatever the scheme says.
   if (!parsed.host().isEmpty() && parsed.host() != QStringLiteral("localhost")) return std::nullopt;
