@@ -1,6 +1,6 @@
-# Shared by the scripts that run a command beside real services on a private D-Bus
-# (tests/integration/avahi_env.sh, tests/desktop/logind_env.sh,
-# tests/desktop/session_env.sh). Sourced, not run. The sourcing script sets
+# Shared by the scripts that run a command beside real services (a private D-Bus, a
+# private display): tests/integration/avahi_env.sh and tests/desktop/*_env.sh. Sourced,
+# not run. The sourcing script sets
 #   env_name   how its messages begin ("avahi_env")
 #   patience   seconds any start or stop may take
 # and, before start_private_bus, `work` (its temporary folder).
