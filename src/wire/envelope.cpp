@@ -25,20 +25,22 @@ expected<Envelope, EnvelopeError> parseText(std::string_view payload) {
     decoded.reset();
   }
   if (!decoded) return unexpected(failure(EnvelopeError::malformedEnvelope));
-
-  Envelope& e = *decoded;
-  if (e.v != 1) return unexpected(failure(EnvelopeError::unsupportedVersion));
-  if (e.id.empty() || text::longerThan(e.id, Envelope::maxIDLength))
-    return unexpected(failure(EnvelopeError::badMessageID));
-  if (e.type.empty() || text::longerThan(e.type, Envelope::maxTypeLength))
-    return unexpected(failure(EnvelopeError::badMessageType));
-  // Only "text" is bounded here; the gates bound every other field they read.
-  if (const auto body = e.get("text"); body && text::longerThan(*body, Envelope::maxTextLength))
-    return unexpected(failure(EnvelopeError::messageTooLong));
-  return std::move(e);
+  return Envelope::checked(std::move(*decoded));
 }
 
 }  // namespace
+
+expected<Envelope, EnvelopeError> Envelope::checked(Envelope e) {
+  if (e.v != 1) return unexpected(failure(EnvelopeError::unsupportedVersion));
+  if (e.id.empty() || text::longerThan(e.id, maxIDLength)) return unexpected(failure(EnvelopeError::badMessageID));
+  if (e.type.empty() || text::longerThan(e.type, maxTypeLength)) {
+    return unexpected(failure(EnvelopeError::badMessageType));
+  }
+  // Only "text" is bounded here; the gates bound every other field they read.
+  if (const auto body = e.get("text"); body && text::longerThan(*body, maxTextLength))
+    return unexpected(failure(EnvelopeError::messageTooLong));
+  return e;
+}
 
 expected<Envelope, EnvelopeError> Envelope::parse(const Bytes& payload) {
   return parseText(std::string_view(reinterpret_cast<const char*>(payload.data()), payload.size()));

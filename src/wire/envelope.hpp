@@ -39,6 +39,10 @@ struct Envelope {
   // Decodes and validates one frame payload; checks run in the order of the codes above.
   static expected<Envelope, EnvelopeError> parse(const Bytes& payload);
   static expected<Envelope, EnvelopeError> parse(std::string_view payload);
+  // The checks that follow decoding, in the order of the codes above (version, id,
+  // type, text length): `decoded` when it passes them all. Every decoder of envelopes
+  // ends here, so that the rules and their order live in one place.
+  static expected<Envelope, EnvelopeError> checked(Envelope decoded);
 
   // Compact JSON with the keys "v", "id", "type", "body".
   std::string encode() const;

@@ -4,8 +4,6 @@
 #include <nlohmann/json.hpp>
 #include <optional>
 
-#include "base/text.hpp"
-
 namespace orvane::reference {
 
 namespace {
@@ -58,17 +56,8 @@ expected<Envelope, EnvelopeError> parseText(const char* begin, const char* end) 
     decoded.reset();
   }
   if (!decoded) return unexpected(failure(EnvelopeError::malformedEnvelope));
-
-  Envelope& e = *decoded;
-  if (e.v != 1) return unexpected(failure(EnvelopeError::unsupportedVersion));
-  if (e.id.empty() || text::longerThan(e.id, Envelope::maxIDLength))
-    return unexpected(failure(EnvelopeError::badMessageID));
-  if (e.type.empty() || text::longerThan(e.type, Envelope::maxTypeLength))
-    return unexpected(failure(EnvelopeError::badMessageType));
-  // Only "text" is bounded here; the gates bound every other field they read.
-  if (const auto body = e.get("text"); body && text::longerThan(*body, Envelope::maxTextLength))
-    return unexpected(failure(EnvelopeError::messageTooLong));
-  return std::move(e);
+  // The checks after decoding are the product's own: what is compared is the decoding.
+  return Envelope::checked(std::move(*decoded));
 }
 
 }  // namespace
