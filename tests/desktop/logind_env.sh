@@ -56,12 +56,7 @@ stop_logind() {
   if [ -z "${DBUS_SYSTEM_BUS_ADDRESS:-}" ] || [ -z "${LOGIND_ENV_WORK:-}" ]; then
     die "stop-logind: run inside $self"
   fi
-  local pid
-  pid=$(cat "$LOGIND_ENV_WORK/logind.pid" 2>/dev/null) || die "stop-logind: the stand-in logind is not running"
-  kill "$pid" 2>/dev/null || true
-  # It may be another invocation's child, so it is watched rather than waited for.
-  until_true "stand-in logind stop" "" eval "! kill -0 $pid"
-  rm -f "$LOGIND_ENV_WORK/logind.pid"
+  stop_recorded "$LOGIND_ENV_WORK/logind.pid" "the stand-in logind"
   until_true "org.freedesktop.login1 released" "" logind_gone
 }
 

@@ -63,11 +63,7 @@ start_player() {
 
 stop_player() {
   inside stop-player
-  local pid
-  pid=$(cat "$MPRIS_ENV_WORK/player.pid" 2>/dev/null) || die "stop-player: no player is running"
-  kill "$pid" 2>/dev/null || true
-  until_true "mpv stop" "" eval "! kill -0 $pid"
-  rm -f "$MPRIS_ENV_WORK/player.pid"
+  stop_recorded "$MPRIS_ENV_WORK/player.pid" mpv
   until_true "org.mpris.MediaPlayer2.mpv released" "" eval '! owned org.mpris.MediaPlayer2.mpv'
 }
 
@@ -89,11 +85,7 @@ time.sleep(3600)
 # Stops one of the stand-in players by the name its pid file has (hung, odd).
 stop_stand_in() {
   inside "stop-$1"
-  local pid
-  pid=$(cat "$MPRIS_ENV_WORK/$1.pid" 2>/dev/null) || die "stop-$1: not running"
-  kill "$pid" 2>/dev/null || true
-  until_true "$1 player stop" "" eval "! kill -0 $pid"
-  rm -f "$MPRIS_ENV_WORK/$1.pid"
+  stop_recorded "$MPRIS_ENV_WORK/$1.pid" "$1 player"
 }
 
 start_odd() {

@@ -75,12 +75,7 @@ start_server() {
 
 stop_server() {
   inside stop-server
-  local pid
-  pid=$(cat "$SESSION_ENV_WORK/server.pid" 2>/dev/null) || die "stop-server: no server is running"
-  kill "$pid" 2>/dev/null || true
-  # It may be another invocation's child, so it is watched rather than waited for.
-  until_true "server stop" "" eval "! kill -0 $pid"
-  rm -f "$SESSION_ENV_WORK/server.pid"
+  stop_recorded "$SESSION_ENV_WORK/server.pid" "the notification server"
   until_true "org.freedesktop.Notifications released" "" server_gone
 }
 

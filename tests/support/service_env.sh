@@ -36,6 +36,17 @@ require_tools() {
   done
 }
 
+# stop_recorded PIDFILE WHAT: stops the process whose pid PIDFILE holds and removes the
+# file. The process may be another invocation's child, so it is watched rather than
+# waited for.
+stop_recorded() {
+  local file=$1 what=$2 pid
+  pid=$(cat "$file" 2>/dev/null) || die "$what is not running"
+  kill "$pid" 2>/dev/null || true
+  until_true "$what stop" "" eval "! kill -0 $pid"
+  rm -f "$file"
+}
+
 # start_private_bus system|session CONFIG: a dbus-daemon on the address already in
 # DBUS_SYSTEM_BUS_ADDRESS or DBUS_SESSION_BUS_ADDRESS, its pid in bus_pid, its log in
 # $work; returns once it answers. No descriptor 9 (a caller's lock) is passed on.
