@@ -13,6 +13,13 @@ std::int64_t secondsShown(double remaining) {
   // Halves round away from zero; an invitation already expired shows 0.
   return std::max<std::int64_t>(0, std::llround(remaining));
 }
+
+std::vector<ClipEntry> clipEntries(const std::vector<ClipHistoryItem>& history) {
+  std::vector<ClipEntry> entries;
+  entries.reserve(history.size());
+  for (const ClipHistoryItem& item : history) entries.push_back({item.id, item.text, item.at, item.outgoing});
+  return entries;
+}
 }  // namespace
 
 std::shared_ptr<StoreBridge> StoreBridge::create(std::shared_ptr<DeviceBridgeStore> store, std::shared_ptr<AppState> app,
@@ -53,12 +60,8 @@ void StoreBridge::bind() {
   watch(hub.phoneAddress, [](StoreBridge& b, const std::optional<std::string>& v) { b.store_->phoneAddress = v; });
   watch(hub.phoneStatus, [](StoreBridge& b, const PhoneStatus& v) { b.store_->phoneStatus = v; });
   watch(hub.clipLastEvent, [](StoreBridge& b, const std::optional<std::string>& v) { b.store_->clipLastEvent = v; });
-  watch(hub.clipHistory, [](StoreBridge& b, const std::vector<ClipHistoryItem>& history) {
-    std::vector<ClipEntry> entries;
-    entries.reserve(history.size());
-    for (const ClipHistoryItem& item : history) entries.push_back({item.id, item.text, item.at, item.outgoing});
-    b.store_->clipHistory = std::move(entries);
-  });
+  watch(hub.clipHistory,
+        [](StoreBridge& b, const std::vector<ClipHistoryItem>& history) { b.store_->clipHistory = clipEntries(history); });
   watch(hub.deviceAlias, [](StoreBridge& b, const std::optional<std::string>& v) { b.store_->deviceAlias = v; });
   watch(hub.macTrack, [](StoreBridge& b, const std::optional<MacMediaObserver::Track>& t) {
     if (!t) {
@@ -103,9 +106,7 @@ void StoreBridge::prime() {
   DeviceBridgeStore& store = *store_;
   apply(*hub.linkState);
   store.deviceAlias = *hub.deviceAlias;
-  std::vector<ClipEntry> entries;
-  for (const ClipHistoryItem& item : *hub.clipHistory) entries.push_back({item.id, item.text, item.at, item.outgoing});
-  store.clipHistory = std::move(entries);
+  store.clipHistory = clipEntries(*hub.clipHistory);
   store.localAddress = *hub.listenerIP;
   store.localPort = *hub.listenerPort;
   store.phoneAddress = *hub.phoneAddress;
