@@ -556,7 +556,7 @@ std::optional<bool> AppState::serverMacIsPlaying() {
     answer->ready.notify_all();
   });
   std::unique_lock lock(answer->mutex);
-  answer->ready.wait_for(lock, macIsPlayingWait, [&] { return answer->answered; });
+  answer->ready.wait_for(lock, services_.macIsPlayingWait, [&] { return answer->answered; });
   return answer->playing;
 }
 

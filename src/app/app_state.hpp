@@ -46,6 +46,9 @@ struct AppStateServices {
   std::shared_ptr<Workspace> workspace;        // none: links never open, media keys never trusted
   std::shared_ptr<UserNotifications> notifications;  // none: no banners
   std::shared_ptr<LogSink> log;
+  // How long the server's queue waits for the main thread to say whether this
+  // computer plays. Tests that run a real main thread on a loaded machine lengthen it.
+  Duration macIsPlayingWait = std::chrono::milliseconds(500);
 };
 
 // A phone's authentication that this computer refused because it does not hold the
@@ -68,7 +71,6 @@ class AppState final : public PairingServerDelegate, public std::enable_shared_f
   static constexpr Duration countdownInterval = std::chrono::seconds(1);
   static constexpr Duration clipPollInterval = std::chrono::milliseconds(750);
   static constexpr Duration wakeCheckDelay = std::chrono::milliseconds(1500);
-  static constexpr Duration macIsPlayingWait = std::chrono::milliseconds(500);
   static constexpr Duration macTrackFreshFor = std::chrono::seconds(15);
   static constexpr std::size_t maxAliasCharacters = 40;
   static constexpr std::size_t maxNotifs = 50;

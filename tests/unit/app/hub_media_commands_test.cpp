@@ -26,6 +26,9 @@ class HubMediaCommands : public ::testing::Test {
     s.server = h.server;
     s.pasteboard = std::make_shared<MemoryPasteboard>();
     s.macMedia = macMedia;
+    // The main thread here is a real one: on a loaded machine it may take longer than
+    // the product's half second to answer, which would make the answer "unknown".
+    s.macIsPlayingWait = std::chrono::seconds(30);
     onMain([&] { hub = AppState::create(s, false); });
     h.start();
     phone = h.authenticatedConnection();
