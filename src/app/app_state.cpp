@@ -66,13 +66,16 @@ std::shared_ptr<AppState> AppState::create(AppStateServices services, bool start
 }
 
 AppState::AppState(AppStateServices services, bool startNow)
-    : services_(std::move(services)), log_(services_.log, "hub"), startNow_(startNow) {
+    : services_(std::move(services)),
+      toMain_(BatchingPoster::create(services_.main)),
+      log_(services_.log, "hub"),
+      startNow_(startNow) {
   accessibilityTrusted = readTrust();
   lastChangeCount_ = services_.pasteboard->changeCount();
   macDeviceID_ = loadOrCreateMacDeviceID();
 }
 
-AppState::~AppState() = default;
+AppState::~AppState() { toMain_->close(); }
 
 void AppState::construct() {
   auto& server = *services_.server;
@@ -224,6 +227,7 @@ void AppState::replyNotif(const std::string& id, const std::string& raw) {
   if (it == list.end()) return;
   it->replyResult = false;
   it->replyDetail = "offline";
+  revise(*it);
   notifs = std::move(list);
 }
 
@@ -233,6 +237,7 @@ void AppState::forgetReplyOutcome(const std::string& id) {
     if (it == list.end() || (!it->replyResult && !it->replyDetail)) return false;
     it->replyResult = std::nullopt;
     it->replyDetail = std::nullopt;
+    revise(*it);
     return true;
   });
 }
@@ -565,47 +570,60 @@ std::optional<bool> AppState::serverMacIsPlaying() {
 void AppState::serverNotifPosted(const std::string& id, const std::string& app, const std::optional<std::string>& title,
                                  const std::optional<std::string>& text, std::int64_t time, bool replyable) {
   PhoneNotif notif{id, app, title, text, time, replyable, std::nullopt, std::nullopt};
-  onMain([notif = std::move(notif)](AppState& hub) {
-    auto list = *hub.notifs;
-    auto it = std::find_if(list.begin(), list.end(), [&](const PhoneNotif& n) { return n.id == notif.id; });
+  onMain([notif = std::move(notif)](AppState& hub) mutable {
     // A repost replaces its entry in place; only new words, or a reply that became
     // possible, are worth a banner again.
     bool changed = true;
-    if (it != list.end()) {
-      changed = it->title != notif.title || it->text != notif.text || (notif.replyable && !it->replyable);
-      *it = notif;
-    } else {
-      list.push_back(notif);
-      DeliveryStatus::keepLast(list, maxNotifs);
-    }
-    hub.notifs = std::move(list);
+    std::size_t at = 0;
+    hub.notifs.update([&](std::vector<PhoneNotif>& list) {
+      auto it = std::find_if(list.begin(), list.end(), [&](const PhoneNotif& n) { return n.id == notif.id; });
+      if (it != list.end()) {
+        changed = it->title != notif.title || it->text != notif.text || (notif.replyable && !it->replyable);
+        notif.revision = it->revision;
+        if (notif != *it) {
+          *it = std::move(notif);
+          hub.revise(*it);
+        }
+        at = static_cast<std::size_t>(it - list.begin());
+      } else {
+        // What came from the server ends up in the list: moved there, not copied.
+        list.push_back(std::move(notif));
+        hub.revise(list.back());
+        DeliveryStatus::keepLast(list, maxNotifs);
+        at = list.size() - 1;
+      }
+      return true;
+    });
+    // Neither the store nor the listener changes the list: the entry is still there.
+    const PhoneNotif& entry = (*hub.notifs)[at];
     hub.tellListener([&](AppStateEvents& e) {
-      e.notifPosted(notif.id, notif.app, notif.title, notif.text, notif.time, notif.replyable);
+      e.notifPosted(entry.id, entry.app, entry.title, entry.text, entry.time, entry.replyable);
     });
     if (!changed) return;
-    if (hub.suppressMessagesAppNotifications_ && isMessagesApp(notif.app)) return;
-    hub.postPhoneNotifBanner(notif);
+    if (hub.suppressMessagesAppNotifications_ && isMessagesApp(entry.app)) return;
+    hub.postPhoneNotifBanner(entry);
   });
 }
 
 void AppState::serverNotifGone(const std::string& id) {
   onMain([id](AppState& hub) {
-    auto list = *hub.notifs;
-    std::erase_if(list, [&](const PhoneNotif& n) { return n.id == id; });
-    hub.notifs = std::move(list);
+    hub.notifs.update([&](std::vector<PhoneNotif>& list) {
+      return std::erase_if(list, [&](const PhoneNotif& n) { return n.id == id; }) > 0;
+    });
     hub.tellListener([&](AppStateEvents& e) { e.notifGone(id); });
   });
 }
 
 void AppState::serverNotifReplyResult(const std::string& id, bool ok, const std::optional<std::string>& reason) {
   onMain([=](AppState& hub) {
-    auto list = *hub.notifs;
-    auto it = std::find_if(list.begin(), list.end(), [&](const PhoneNotif& n) { return n.id == id; });
-    if (it != list.end()) {
+    hub.notifs.update([&](std::vector<PhoneNotif>& list) {
+      auto it = std::find_if(list.begin(), list.end(), [&](const PhoneNotif& n) { return n.id == id; });
+      if (it == list.end()) return false;
       it->replyResult = ok;
       it->replyDetail = ok ? std::nullopt : reason;
-      hub.notifs = std::move(list);
-    }
+      hub.revise(*it);
+      return true;
+    });
     hub.tellListener([&](AppStateEvents& e) { e.notifReplyResult(id, ok, reason); });
   });
 }

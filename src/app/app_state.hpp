@@ -18,6 +18,7 @@
 #include "app/user_notifications.hpp"
 #include "app/wake_signal.hpp"
 #include "app/workspace.hpp"
+#include "base/batching_poster.hpp"
 #include "base/clock.hpp"
 #include "base/log.hpp"
 #include "base/published.hpp"
@@ -154,6 +155,10 @@ class AppState final : public PairingServerDelegate, public std::enable_shared_f
   void reconnectNow();
   // Closes the server's connections and listener; `done` runs on the server's queue.
   void shutdown(std::function<void()> done);
+  // Frees the server's thread should it wait for the main thread to catch up, and drops
+  // what the server hands over from then on. For the end of the program, before the
+  // server's queue is stopped: that waits for the thread.
+  void closeMainPosts() { toMain_->close(); }
 
   // PairingServerDelegate: called on the server's queue, each continues on the main one.
   void serverStateChanged(const LinkState& state) override;
@@ -190,7 +195,7 @@ class AppState final : public PairingServerDelegate, public std::enable_shared_f
   // Runs `work` on the main queue if the hub still exists then.
   template <class F>
   void onMain(F work) {
-    services_.main->post([weak = weak_from_this(), work = std::move(work)]() mutable {
+    toMain_->post([weak = weak_from_this(), work = std::move(work)]() mutable {
       if (auto self = weak.lock()) work(*self);
     });
   }
@@ -206,6 +211,8 @@ class AppState final : public PairingServerDelegate, public std::enable_shared_f
   }
 
   void applyState(const LinkState& state);
+  // Marks a notification entry as changed (see PhoneNotif::revision).
+  void revise(PhoneNotif& notif) { notif.revision = ++lastNotifRevision_; }
   void refreshMedia();
   void handleWake();
   void sendPasteboardText();
@@ -223,12 +230,16 @@ class AppState final : public PairingServerDelegate, public std::enable_shared_f
   std::string loadOrCreateMacDeviceID();
 
   AppStateServices services_;
+  // The server's callbacks reach the main thread through it, in batches, and the
+  // server waits when too many are still to be run there.
+  std::shared_ptr<BatchingPoster> toMain_;
   Logger log_;
   bool suppressMessagesAppNotifications_ = false;
   RepeatingTimer countdown_;
   RepeatingTimer clipPoll_;
   bool startNow_ = false;
   std::int64_t lastChangeCount_ = 0;
+  std::uint64_t lastNotifRevision_ = 0;
   std::string macDeviceID_;
   bool urlNotifyAsked_ = false;
   bool shutDown_ = false;

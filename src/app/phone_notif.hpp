@@ -16,6 +16,9 @@ struct PhoneNotif {
   bool replyable = false;
   std::optional<bool> replyResult;         // none: no reply yet, or one on its way
   std::optional<std::string> replyDetail;  // why the last reply failed
+  // Set anew by the hub whenever the entry changes (never 0 there), so that a copy can
+  // tell a changed entry from an unchanged one without comparing its texts.
+  std::uint64_t revision = 0;
   bool operator==(const PhoneNotif&) const = default;
 };
 

@@ -251,6 +251,9 @@ std::string prefixGraphemes(std::string_view s, std::size_t n) {
 
 bool isWhiteSpace(char32_t c) {
   if ((c >= 0x09 && c <= 0x0D) || c == 0x85) return true;
+  // Of ASCII only the space is a separator; asked for every character of every field
+  // the phone sends, so ICU is not asked about it.
+  if (c < 0x80) return c == 0x20;
   if (c > 0x10FFFF) return false;
   switch (u_charType(static_cast<UChar32>(c))) {
     case U_SPACE_SEPARATOR:
@@ -286,13 +289,40 @@ std::string trim(std::string_view s) {
   return sanitised(s.substr(first, last - first));
 }
 
-std::string collapse(std::string_view s) {
+// collapse() for text that is all ASCII, byte by byte: every field the phone sends goes
+// through it, and most are plain ASCII.
+std::string collapseAscii(std::string_view s) {
   std::string out;
+  out.reserve(s.size());
+  bool pendingSpace = false;
+  for (const char c : s) {
+    if (c == ' ' || (c >= '\t' && c <= '\r')) {
+      pendingSpace = !out.empty();
+      continue;
+    }
+    if (pendingSpace) out.push_back(' ');
+    pendingSpace = false;
+    out.push_back(c);
+  }
+  return out;
+}
+
+std::string collapse(std::string_view s) {
+  if (allAscii(s)) return collapseAscii(s);
+  std::string out;
+  out.reserve(s.size());
   std::size_t wordStart = 0;
   bool inWord = false;
+  // Nearly every text is valid UTF-8 already: its words are then copied as they are.
+  const bool wellFormed = isWellFormed(s);
   const auto flush = [&](std::size_t end) {
     if (!out.empty()) out.push_back(' ');
-    out.append(sanitised(s.substr(wordStart, end - wordStart)));
+    const std::string_view word = s.substr(wordStart, end - wordStart);
+    if (wellFormed) {
+      out.append(word);
+    } else {
+      out.append(sanitised(word));
+    }
   };
   for (std::size_t i = 0; i < s.size();) {
     const Scalar c = decodeAt(s, i);

@@ -38,19 +38,64 @@ std::string readableChats(const Event& e) {
 }
 }  // namespace
 
-void EventPrinter::print(const Event& event, const std::optional<QRImage>& qr) {
+EventPrinter::~EventPrinter() { flush(); }
+
+std::string EventPrinter::format(const Event& event, const std::optional<QRImage>& qr) const {
+  if (json_) return event.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
   std::string line;
-  if (json_) {
-    line = event.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
-  } else {
-    if (qr) line += drawQR(*qr);
-    line += readable(event) + "\n";
+  if (qr) line += drawQR(*qr);
+  return line + readable(event) + "\n";
+}
+
+void EventPrinter::print(const Event& event, const std::optional<QRImage>& qr) {
+  gather({format(event, qr), {}, {}});
+}
+
+void EventPrinter::printState(const std::string& key, StateBuilder build) {
+  if (flushOn_) {
+    auto [earlier, isNew] = stateAt_.try_emplace(key, gathered_.size());
+    if (!isNew) {
+      gathered_[earlier->second].build = nullptr;
+      earlier->second = gathered_.size();
+    }
   }
-  std::fwrite(line.data(), 1, line.size(), out_);
+  gather({{}, key, std::move(build)});
+}
+
+void EventPrinter::gather(Gathered entry) {
+  gathered_.push_back(std::move(entry));
+  if (!flushOn_) {
+    flush();
+    return;
+  }
+  if (flushPosted_) return;
+  flushPosted_ = true;
+  flushOn_->post([weak = weak_from_this()] {
+    if (auto self = weak.lock()) self->flush();
+  });
+}
+
+void EventPrinter::flush() {
+  flushPosted_ = false;
+  if (gathered_.empty()) return;
+  std::vector<Gathered> entries;
+  entries.swap(gathered_);
+  stateAt_.clear();
+  std::string text;
+  for (Gathered& entry : entries) {
+    if (!entry.build) {
+      text += entry.line;
+    } else if (auto event = entry.build()) {
+      text += format(*event, std::nullopt);
+    }
+  }
+  std::fwrite(text.data(), 1, text.size(), out_);
   std::fflush(out_);
 }
 
 void EventPrinter::note(const std::string& text) {
+  // After what was printed before it.
+  flush();
   std::FILE* to = json_ ? stderr : out_;
   std::fprintf(to, "%s\n", text.c_str());
   std::fflush(to);

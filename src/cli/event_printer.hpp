@@ -1,27 +1,67 @@
 #pragma once
 
 #include <cstdio>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <vector>
 
 #include <nlohmann/json.hpp>
 
+#include "base/serial_queue.hpp"
 #include "pairing/qr_image.hpp"
 
 namespace orvane::cli {
 
 using Event = nlohmann::ordered_json;
 
-// Writes every event to standard output at once: one JSON object per line with
-// --json, a readable line otherwise (the pairing QR code drawn beside its text).
-class EventPrinter {
+// Writes events to standard output: one JSON object per line with --json, a readable
+// line otherwise (the pairing QR code drawn beside its text).
+//
+// Without a queue every event is written and flushed at once. With one (the main
+// queue), events gather and are written with one flush once the work running now is
+// done: a burst of events costs one write, not one each. There a list's state that
+// changes again before the flush is printed once, at the place of its last change,
+// with its last value: a reader of the stream misses no state that held when the
+// flush came, only those that had already been replaced.
+class EventPrinter : public std::enable_shared_from_this<EventPrinter> {
  public:
-  EventPrinter(bool json, std::FILE* out = stdout) : json_(json), out_(out) {}
+  // Builds a state event when it is printed; none when what it shows is gone.
+  using StateBuilder = std::function<std::optional<Event>()>;
+
+  explicit EventPrinter(bool json, std::FILE* out = stdout, std::shared_ptr<SerialQueue> flushOn = nullptr)
+      : json_(json), out_(out), flushOn_(std::move(flushOn)) {}
+  // Writes what is still gathered.
+  ~EventPrinter();
+  EventPrinter(const EventPrinter&) = delete;
+  EventPrinter& operator=(const EventPrinter&) = delete;
+
   void print(const Event& event, const std::optional<QRImage>& qr = std::nullopt);
+  // The state named `key` changed: `build` makes its event when it is written, and
+  // replaces an event of the same key still gathered.
+  void printState(const std::string& key, StateBuilder build);
+  // Writes everything gathered now.
+  void flush();
   // A readable message for people (never in JSON mode's stdout stream).
   void note(const std::string& text);
 
  private:
+  struct Gathered {
+    std::string line;    // a formatted event, when it is not a state
+    std::string key;     // the state's name
+    StateBuilder build;  // the state's builder; none once a later change replaced it
+  };
+  std::string format(const Event& event, const std::optional<QRImage>& qr) const;
+  void gather(Gathered entry);
+
   bool json_;
   std::FILE* out_;
+  std::shared_ptr<SerialQueue> flushOn_;
+  std::vector<Gathered> gathered_;
+  std::unordered_map<std::string, std::size_t> stateAt_;  // each state's place in gathered_
+  bool flushPosted_ = false;
 };
 
 // The readable form of one event.

@@ -89,7 +89,8 @@ std::optional<int> HeadlessApp::start() {
   if (support) supportFolder = *support;
 
   mainQueue_ = std::make_shared<QtMainQueue>();
-  printer_ = std::make_shared<EventPrinter>(options_.json);
+  // Events reach the output once the work of the moment is done, a burst in one write.
+  printer_ = std::make_shared<EventPrinter>(options_.json, stdout, mainQueue_);
   serverQueue_ = std::make_shared<AsioSerialQueue>("zel.pairing-server", log);
   AsioTransportOptions transportOptions;
   transportOptions.advertiser = std::make_shared<AvahiAdvertiser>(Logger(log, "dnssd"));
@@ -188,7 +189,8 @@ void HeadlessApp::quit() {
 
 void HeadlessApp::release() {
   // The queue's thread ends first, so that nothing runs on it while the objects built
-  // on its context are destroyed here.
+  // on its context are destroyed here; it must not be left waiting for this thread.
+  if (hub_) hub_->closeMainPosts();
   if (serverQueue_) serverQueue_->stop();
   finishArchiveWrites();
   commands_.reset();
@@ -203,6 +205,7 @@ void HeadlessApp::release() {
   serverQueue_.reset();
   // Settings changed in the last moments are on disk before the program ends.
   if (defaults_) defaults_->flush();
+  if (printer_) printer_->flush();
   if (auto* app = QCoreApplication::instance()) app->quit();
 }
 

@@ -137,11 +137,19 @@ void HeadlessView::observeStore(DeviceBridgeStore& store) {
       print({{"event", "pairedDevice"}, {"name", nullptr}, {"id", nullptr}});
     }
   }));
-  subscriptions_.push_back(store.notifications.subscribe(
-      [this](const std::vector<BridgeNotification>& n) { print(notificationsEvent(n)); }));
-  subscriptions_.push_back(store.links.subscribe([this](const std::vector<BridgeLink>& l) { print(linksEvent(l)); }));
-  subscriptions_.push_back(
-      store.messages.subscribe([this](const std::vector<BridgeMessage>& m) { print(messagesEvent(m)); }));
+  // The lists are printed as states: a list that changes many times before the output
+  // is written is printed once, as it is then (see EventPrinter).
+  const std::weak_ptr<const DeviceBridgeStore> weak = store.weak_from_this();
+  const auto watchList = [&](auto& list, const char* key, auto toEvent) {
+    EventPrinter::StateBuilder build = [weak, &list, toEvent]() -> std::optional<Event> {
+      if (weak.expired()) return std::nullopt;
+      return toEvent(*list);
+    };
+    subscriptions_.push_back(list.subscribe([this, key, build](const auto&) { printer_->printState(key, build); }));
+  };
+  watchList(store.notifications, "notifications", &notificationsEvent);
+  watchList(store.links, "links", &linksEvent);
+  watchList(store.messages, "messages", &messagesEvent);
   subscriptions_.push_back(store.phoneStatus.subscribe([this](const PhoneStatus& s) { print(phoneStatusEvent(s)); }));
   subscriptions_.push_back(store.phoneAddress.subscribe([this](const std::optional<std::string>& address) {
     print({{"event", "phoneAddress"}, {"address", optional(address)}});
@@ -178,8 +186,7 @@ void HeadlessView::observeStore(DeviceBridgeStore& store) {
     print({{"event", "alias"}, {"alias", optional(alias)}});
   }));
   if (!store.chatConversations->empty()) printChats(store);
-  subscriptions_.push_back(
-      store.chatConversations.subscribe([this](const std::vector<ChatConversation>& c) { print(chatsEvent(c)); }));
+  watchList(store.chatConversations, "chats", &chatsEvent);
   subscriptions_.push_back(store.messageArchiveError.subscribeAndPrime([this](const std::optional<std::string>& text) {
     if (text) print({{"event", "archiveError"}, {"text", *text}});
   }));

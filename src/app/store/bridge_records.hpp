@@ -38,6 +38,9 @@ struct BridgeNotification {
   // it failed: a card shows the failure and offers to try again.
   std::optional<bool> replyResult;
   std::optional<std::string> replyDetail;
+  // The hub's revision of the entry shown (0 when unknown): a row whose revision is
+  // that of the hub's entry shows it already.
+  std::uint64_t revision = 0;
   bool operator==(const BridgeNotification&) const = default;
 };
 

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "app/store/notification_rows.hpp"
 #include "base/overloaded.hpp"
 
 namespace orvane {
@@ -154,16 +155,23 @@ void StoreBridge::showPairedDevice(const std::optional<std::string>& name, bool 
 }
 
 void StoreBridge::showNotifications(const std::vector<PhoneNotif>& notifs) {
-  std::vector<BridgeNotification> shown;
-  shown.reserve(notifs.size());
-  for (const PhoneNotif& n : notifs) {
-    shown.push_back({n.id, n.app, n.title, n.text, WallTime{std::chrono::milliseconds(n.time)}, n.replyable, false,
-                     n.replyResult, n.replyDetail});
+  DeviceBridgeStore& store = *store_;
+  std::vector<std::size_t> changedRows;
+  store.notifications.update(
+      [&](std::vector<BridgeNotification>& rows) { return mirrorNotifications(rows, notifs, changedRows); });
+  // The chats are offered every notification again when something else changed them
+  // since the last offer (a reply, clearing); otherwise only those new or changed: the
+  // rest were offered to these very chats already, and offering one again changes
+  // nothing.
+  const auto& rows = *store.notifications;
+  if (*store.messageArchiveRevision != offeredAtRevision_) {
+    for (const BridgeNotification& row : rows) store.ingestMessageNotification(row);
+  } else {
+    for (std::size_t index : changedRows) store.ingestMessageNotification(rows[index]);
   }
-  store_->notifications = shown;
-  for (const BridgeNotification& n : shown) store_->ingestMessageNotification(n);
+  offeredAtRevision_ = *store.messageArchiveRevision;
   for (const PhoneNotif& n : notifs) {
-    if (n.replyResult) store_->updateChatReplyStatus(n.id, *n.replyResult);
+    if (n.replyResult) store.updateChatReplyStatus(n.id, *n.replyResult);
   }
 }
 

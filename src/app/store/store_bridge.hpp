@@ -43,6 +43,8 @@ class StoreBridge final : public std::enable_shared_from_this<StoreBridge> {
   std::shared_ptr<AppState> app_;
   const Clock* clock_;
   std::vector<Subscription> subscriptions_;
+  // The chats' revision just after they were last offered the notifications; -1 before.
+  std::int64_t offeredAtRevision_ = -1;
 };
 
 }  // namespace orvane

@@ -243,6 +243,8 @@ TEST(Collapse, JoinsWordsWithOneSpace) {
       {"zero width space is part of a word", "a\u200Bb \u200B", "a\u200Bb \u200B"},
       {"single word", "word", "word"},
       {"only white space", " \t\r\n ", ""},
+      {"other ASCII controls are not white space", "\x1F a\x1C\x7F  b", "\x1F a\x1C\x7F b"},
+      {"an invalid byte in a word becomes a replacement", "a\xFF  b", "a\uFFFD b"},
       {"empty", "", ""},
   };
   for (const Row& row : rows) {
