@@ -4,10 +4,11 @@ of all its threads) and resident memory over a window of quiet time, once with n
 phone paired and once with a paired, connected orvane-phone and clipboard sync on.
 Figures, not pass/fail.
 
-    bench/idle_cost.py --bin-dir build-release/bin [--seconds 60]
+    bench/idle_cost.py --bin-dir build-release/bin [--seconds 60] [--json-out F]
 """
 
 import argparse
+import json
 import os
 import sys
 import time
@@ -38,6 +39,15 @@ def sample(pid):
     return cpu, switches, rss
 
 
+def pss(pid):
+    """Proportional set size in bytes: shared pages counted by their share."""
+    with open(f"/proc/{pid}/smaps_rollup") as f:
+        for line in f:
+            if line.startswith("Pss:"):
+                return int(line.split()[1]) * 1024
+    return 0
+
+
 def measure(name, proc, seconds):
     pid = proc._proc.pid
     cpu0, sw0, _ = sample(pid)
@@ -47,15 +57,27 @@ def measure(name, proc, seconds):
         time.sleep(1)
         peak = max(peak, sample(pid)[2])
     cpu1, sw1, rss = sample(pid)
-    print(f"{name:<34} cpu {cpu1 - cpu0:6.3f} s   wake-ups {(sw1 - sw0) / seconds:6.1f} /s   "
-          f"rss {rss / 1048576:6.1f} MiB (peak {peak / 1048576:.1f})", flush=True)
+    figures = {
+        "cpu_s": cpu1 - cpu0,
+        "cpu_percent": (cpu1 - cpu0) / seconds * 100,
+        "wakeups_per_s": (sw1 - sw0) / seconds,
+        "rss_mib": rss / 1048576,
+        "peak_rss_mib": peak / 1048576,
+        "pss_mib": pss(pid) / 1048576,
+    }
+    print(f"{name:<34} cpu {figures['cpu_s']:6.3f} s ({figures['cpu_percent']:.3f} %)   "
+          f"wake-ups {figures['wakeups_per_s']:6.1f} /s   rss {figures['rss_mib']:6.1f} MiB "
+          f"(peak {figures['peak_rss_mib']:.1f})   pss {figures['pss_mib']:.1f} MiB", flush=True)
+    return figures
 
 
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--bin-dir", required=True)
     parser.add_argument("--seconds", type=float, default=60)
+    parser.add_argument("--json-out", help="also write the figures here as JSON")
     args = parser.parse_args()
+    results = {}
     harness.BIN_DIR = os.path.abspath(args.bin_dir)
     # The phone must outlive the measurement; its usual deadline suits short tests.
     harness.PHONE_TIMEOUT = int(args.seconds) + 120
@@ -63,7 +85,7 @@ def main():
     box = harness.Sandbox("idle-unpaired")
     try:
         orvane, _ = box.orvane()
-        measure("unpaired", orvane, args.seconds)
+        results["unpaired"] = measure("unpaired", orvane, args.seconds)
     finally:
         box.close()
 
@@ -73,10 +95,13 @@ def main():
         phone = harness.pair(box, orvane, invitation["qrText"])
         orvane.send("clipboard on")
         orvane.expect({"event": "clipboardSync", "enabled": True})
-        measure("paired, connected, clipboard on", orvane, args.seconds)
+        results["connected"] = measure("paired, connected, clipboard on", orvane, args.seconds)
         harness.check(phone.running(), "the phone left during the measurement")
     finally:
         box.close()
+    if args.json_out:
+        with open(args.json_out, "w", encoding="utf-8") as f:
+            json.dump(results, f, indent=2)
 
 
 if __name__ == "__main__":

@@ -144,19 +144,6 @@ bool portInUse() {
   return true;
 }
 
-// The paired phone: connects and authenticates with the stored credential.
-expected<bench::TlsClient, std::string> authenticatedPhone() {
-  auto phone = bench::connectToServer();
-  if (!phone) return unexpected("phone connect: " + phone.error());
-  const auto hello = Envelope::make("authenticate", {{"device_id", bench::kBenchDeviceID}, {"phone_token", bench::kBenchPhoneToken}});
-  if (!bench::sendEnvelope(*phone, hello)) return unexpected(std::string("phone: authenticate not sent"));
-  auto answer = bench::readEnvelope(*phone);
-  if (!answer || answer->type != "auth_ok") {
-    return unexpected("phone: no auth_ok (got " + (answer ? answer->type + " " + answer->encode() : std::string("nothing")) + ")");
-  }
-  return std::move(*phone);
-}
-
 // Round-trip times in microseconds, sorted; none when a pong does not come.
 std::optional<std::vector<double>> pingRoundTrips(bench::TlsClient& phone, int count) {
   std::vector<double> micros;
@@ -186,21 +173,9 @@ bool arrive(bench::TlsClient& phone, std::vector<bench::TlsClient>& crowd, int& 
   return true;
 }
 
-struct TempFolder {
-  TempFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "orvane-load-bench-XXXXXX").string();
-    if (::mkdtemp(pattern.data())) path = pattern;
-  }
-  ~TempFolder() {
-    std::error_code ignored;
-    if (!path.empty()) std::filesystem::remove_all(path, ignored);
-  }
-  std::filesystem::path path;
-};
-
 // The server in its own process, listening with the bench phone paired; null (and the
 // benchmark marked skipped) when it cannot be had.
-std::unique_ptr<ServerProcess> startServer(benchmark::State& state, const TempFolder& folder) {
+std::unique_ptr<ServerProcess> startServer(benchmark::State& state, const bench::TempFolder& folder) {
   raiseDescriptorLimit(kCrowd + 256);
   if (portInUse()) {
     state.SkipWithError("port 17431 is in use (another Orvane or test run?); the figures would not be ours");
@@ -229,7 +204,7 @@ std::unique_ptr<ServerProcess> startServer(benchmark::State& state, const TempFo
 }
 
 void BM_UnauthenticatedCrowd(benchmark::State& state) {
-  TempFolder folder;
+  bench::TempFolder folder;
   auto server = startServer(state, folder);
   if (!server) return;
   auto& child = *server;
@@ -239,7 +214,7 @@ void BM_UnauthenticatedCrowd(benchmark::State& state) {
     const double idleMiB = child.rssMiB();
 
     // (iii, first half) The phone alone.
-    auto phone = authenticatedPhone();
+    auto phone = bench::authenticatedPhone();
     if (!phone) {
       state.SkipWithError(phone.error().c_str());
       return;
@@ -317,7 +292,7 @@ BENCHMARK(BM_UnauthenticatedCrowd)->Iterations(1)->UseRealTime()->Unit(benchmark
 // shows what that bound leaves the server holding, and whether a new client still
 // gets in beside them.
 void BM_HandshakeCrowd(benchmark::State& state) {
-  TempFolder folder;
+  bench::TempFolder folder;
   auto server = startServer(state, folder);
   if (!server) return;
   auto& child = *server;

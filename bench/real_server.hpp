@@ -5,6 +5,8 @@
 // to talk to it: framed envelopes over a TlsClient and percentiles of timings.
 // Header-only so that every benchmark program can share it.
 
+#include <stdlib.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
@@ -140,5 +142,34 @@ inline std::optional<Envelope> awaitEnvelope(TlsClient& client, std::string_view
     if (envelope->type == "ping" && !sendEnvelope(client, Envelope::make("pong"))) return std::nullopt;
   }
 }
+
+// The paired phone (benchPairedDevice): connects and authenticates with its token.
+inline expected<TlsClient, std::string> authenticatedPhone() {
+  auto phone = connectToServer();
+  if (!phone) return unexpected("phone connect: " + phone.error());
+  const auto hello = Envelope::make("authenticate", {{"device_id", kBenchDeviceID}, {"phone_token", kBenchPhoneToken}});
+  if (!sendEnvelope(*phone, hello)) return unexpected(std::string("phone: authenticate not sent"));
+  auto answer = readEnvelope(*phone);
+  if (!answer || answer->type != "auth_ok") {
+    return unexpected("phone: no auth_ok (got " + (answer ? answer->type + " " + answer->encode() : std::string("nothing")) + ")");
+  }
+  return std::move(*phone);
+}
+
+// A folder of its own under the system's temporary folder, removed with everything in
+// it at the end; empty path when none could be made.
+struct TempFolder {
+  TempFolder() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "orvane-bench-XXXXXX").string();
+    if (::mkdtemp(pattern.data())) path = pattern;
+  }
+  ~TempFolder() {
+    std::error_code ignored;
+    if (!path.empty()) std::filesystem::remove_all(path, ignored);
+  }
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+  std::filesystem::path path;
+};
 
 }  // namespace orvane::bench

@@ -1,0 +1,109 @@
+// How the headless output is written: at once without a queue; with one, gathered and
+// written in one go once the queue gets to it, a list's state printed once, as it is
+// then, at the place of its last change.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "base/fake_clock.hpp"
+#include "base/manual_queue.hpp"
+#include "cli/event_printer.hpp"
+
+namespace orvane::cli {
+namespace {
+
+// Standard output for one test, read back as text.
+class CapturedOutput {
+ public:
+  CapturedOutput() : file_(open_memstream(&buffer_, &size_)) {}
+  ~CapturedOutput() {
+    std::fclose(file_);
+    std::free(buffer_);
+  }
+  std::FILE* file() const { return file_; }
+  std::string text() {
+    std::fflush(file_);
+    return std::string(buffer_, size_);
+  }
+
+ private:
+  char* buffer_ = nullptr;
+  std::size_t size_ = 0;
+  std::FILE* file_;
+};
+
+Event named(const char* name) { return Event{{"event", name}}; }
+
+class BatchedPrinterTest : public ::testing::Test {
+ protected:
+  EventPrinter::StateBuilder listOf(const int* count) {
+    return [count]() -> std::optional<Event> { return Event{{"event", "list"}, {"count", *count}}; };
+  }
+
+  CapturedOutput out_;
+  FakeClock clock_;
+  std::shared_ptr<ManualQueue> queue_ = std::make_shared<ManualQueue>("main", clock_);
+  std::shared_ptr<EventPrinter> printer_ = std::make_shared<EventPrinter>(true, out_.file(), queue_);
+};
+
+TEST_F(BatchedPrinterTest, EventsWaitForTheQueueAndAreWrittenInOrder) {
+  printer_->print(named("a"));
+  printer_->print(named("b"));
+  EXPECT_EQ(out_.text(), "");
+  EXPECT_EQ(queue_->pending(), 1u) << "one flush for the burst";
+  queue_->runUntilIdle();
+  EXPECT_EQ(out_.text(), "{\"event\":\"a\"}\n{\"event\":\"b\"}\n");
+}
+
+TEST_F(BatchedPrinterTest, AStateChangedAgainIsPrintedOnceWhereItLastChangedWithItsValueThen) {
+  int count = 1;
+  printer_->print(named("a"));
+  printer_->printState("list", listOf(&count));
+  printer_->print(named("b"));
+  count = 2;
+  printer_->printState("list", listOf(&count));
+  printer_->printState("other", [] { return std::optional<Event>(named("other")); });
+  printer_->print(named("c"));
+  count = 3;  // as it is when written
+  queue_->runUntilIdle();
+  EXPECT_EQ(out_.text(),
+            "{\"event\":\"a\"}\n{\"event\":\"b\"}\n{\"event\":\"list\",\"count\":3}\n{\"event\":\"other\"}\n"
+            "{\"event\":\"c\"}\n");
+
+  // The next burst prints the state again.
+  printer_->printState("list", listOf(&count));
+  queue_->runUntilIdle();
+  EXPECT_TRUE(out_.text().ends_with("{\"event\":\"c\"}\n{\"event\":\"list\",\"count\":3}\n"));
+}
+
+TEST_F(BatchedPrinterTest, AStateWhoseSourceIsGoneIsLeftOut) {
+  printer_->printState("list", [] { return std::optional<Event>(); });
+  printer_->print(named("a"));
+  queue_->runUntilIdle();
+  EXPECT_EQ(out_.text(), "{\"event\":\"a\"}\n");
+}
+
+TEST_F(BatchedPrinterTest, ANoteAndTheEndOfThePrinterWriteWhatWaits) {
+  printer_->print(named("a"));
+  printer_->flush();
+  EXPECT_EQ(out_.text(), "{\"event\":\"a\"}\n");
+  printer_->print(named("b"));
+  printer_.reset();
+  EXPECT_EQ(out_.text(), "{\"event\":\"a\"}\n{\"event\":\"b\"}\n");
+  queue_->runUntilIdle();  // the flush posted for "b" finds the printer gone
+}
+
+TEST(UnbatchedPrinter, WritesEveryEventAndStateAtOnce) {
+  CapturedOutput out;
+  EventPrinter printer(true, out.file());
+  int count = 1;
+  printer.printState("list", [&count]() -> std::optional<Event> { return Event{{"event", "list"}, {"count", count}}; });
+  count = 2;
+  printer.printState("list", [&count]() -> std::optional<Event> { return Event{{"event", "list"}, {"count", count}}; });
+  EXPECT_EQ(out.text(), "{\"event\":\"list\",\"count\":1}\n{\"event\":\"list\",\"count\":2}\n");
+}
+
+}  // namespace
+}  // namespace orvane::cli
