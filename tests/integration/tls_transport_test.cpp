@@ -114,6 +114,8 @@ struct ChunkEvent {
 struct TestServerOptions {
   AsioTransportOptions transport;
   std::size_t receiveMax = 65536;
+  // What the server does with each chunk, inside its receive handler; none: echoes it.
+  std::function<void(Connection&, const Bytes&)> answer;
 };
 
 // The server end, driven the way the pairing server drives it: every accepted
@@ -121,7 +123,9 @@ struct TestServerOptions {
 class TestServer {
  public:
   explicit TestServer(TestServerOptions options = {})
-      : receiveMax_(options.receiveMax), transport_(queue_, std::move(options.transport)) {}
+      : receiveMax_(options.receiveMax),
+        answer_(std::move(options.answer)),
+        transport_(queue_, std::move(options.transport)) {}
 
   ~TestServer() {
     onQueue(queue_, [this] {
@@ -194,13 +198,20 @@ class TestServer {
   void echo(const std::shared_ptr<Connection>& connection) {
     connection->receive(receiveMax_, [this, connection](Bytes data, bool isComplete, std::optional<std::string> error) {
       chunks.push({connection->id(), data, isComplete, error});
-      if (!data.empty()) connection->send(data, {});
+      if (!data.empty()) {
+        if (answer_) {
+          answer_(*connection, data);
+        } else {
+          connection->send(data, {});
+        }
+      }
       if (!isComplete && !error) echo(connection);
     });
   }
 
   AsioSerialQueue queue_{"zel.pairing-server"};
   std::size_t receiveMax_;
+  std::function<void(Connection&, const Bytes&)> answer_;
   AsioTransport transport_;
   TlsIdentityMaterial identity_;
   std::unique_ptr<Listener> listener_;
@@ -335,6 +346,39 @@ TEST(TlsTransport, WritesQueuedSendsWholeAndInCallOrder) {
     EXPECT_EQ(completion->first, i);
     EXPECT_FALSE(completion->second);
   }
+}
+
+TEST(TlsTransport, AnswersSentWhileAChunkIsHandedOverLeaveInOrderWithTheirCompletions) {
+  // Each chunk is answered three times from the receive handler, and the third
+  // answer's completion sends a fourth: all of them leave in call order, whole, and the
+  // next chunk is still received.
+  std::vector<std::string> completed;  // on the server queue
+  TestServer server({.answer = [&completed](Connection& connection, const Bytes& data) {
+    for (char tag : std::string("abc")) {
+      Bytes answer = data;
+      answer.push_back(static_cast<std::uint8_t>(tag));
+      connection.send(answer, [&completed, &connection, tag](std::optional<std::string> error) {
+        completed.push_back(std::string(1, tag) + (error ? "!" : ""));
+        if (tag == 'c') connection.send(toBytes("d"), [&completed](auto) { completed.push_back("d"); });
+      });
+    }
+  }});
+  ASSERT_TRUE(server.listen());
+  auto client = TlsClient::connect("127.0.0.1", kPort);
+  ASSERT_TRUE(client) << client.error();
+  ASSERT_TRUE(server.nextReady());
+
+  for (const char* chunk : {"one", "two"}) {
+    SCOPED_TRACE(chunk);
+    const std::string c(chunk);
+    ASSERT_TRUE(client->writeAll(toBytes(c)));
+    const std::string expected = c + "a" + c + "b" + c + "c" + "d";
+    EXPECT_EQ(client->readExact(expected.size()), toBytes(expected));
+    ASSERT_TRUE(server.chunks.pop());
+  }
+  drain(server.queue());
+  EXPECT_EQ(onQueue(server.queue(), [&] { return completed; }),
+            (std::vector<std::string>{"a", "b", "c", "d", "a", "b", "c", "d"}));
 }
 
 TEST(TlsTransport, EndOfStreamCompletesTheReceive) {

@@ -56,23 +56,22 @@ class AsioStreamConnection : public Connection, public std::enable_shared_from_t
         return;
       }
       receiving_ = true;
-      // A TLS record carries at most 16 KiB, so one read never yields more: a larger
-      // buffer would only cost every open connection memory it never uses.
-      readBuffer_.resize(std::clamp<std::size_t>(maximumLength, 1, maxChunk));
-      stream_.async_read_some(asio::buffer(readBuffer_), [this, self = this->shared_from_this(),
-                                                          handler = std::move(handler)](const asio::error_code& ec,
-                                                                                        std::size_t count) {
-        receiving_ = false;
-        Bytes data(readBuffer_.begin(), readBuffer_.begin() + static_cast<std::ptrdiff_t>(count));
-        if (!ec || isEndOfStream(ec)) {
-          if (handler) handler(std::move(data), static_cast<bool>(ec), std::nullopt);
-          return;
-        }
-        const std::string error = ec.message();
-        if (handler) handler(std::move(data), false, error);
-        // A broken stream ends the connection (after cancel() it is closed already).
-        finish(ConnectionState::failed, error);
-      });
+      // A receive asked for while a chunk is handed over starts once the answers to
+      // that chunk are on their way: they go out first.
+      if (delivering_) {
+        deferredRead_ = [this, maximumLength, handler = std::move(handler)]() mutable {
+          if (phase_ == Phase::ready) {
+            startRead(maximumLength, std::move(handler));
+            return;
+          }
+          receiving_ = false;
+          postToExecutor([handler = std::move(handler)] {
+            if (handler) handler({}, false, "The connection is not open");
+          });
+        };
+        return;
+      }
+      startRead(maximumLength, std::move(handler));
     });
   }
 
@@ -85,8 +84,7 @@ class AsioStreamConnection : public Connection, public std::enable_shared_from_t
         return;
       }
       outbox_.push_back(Outgoing{std::move(content), std::move(completion)});
-      // A non-empty outbox means its front is being written.
-      if (outbox_.size() == 1) writeFront();
+      if (!delivering_) writeWaiting();
     });
   }
 
@@ -165,31 +163,79 @@ class AsioStreamConnection : public Connection, public std::enable_shared_from_t
     SendCompletion completion;
   };
 
+  void startRead(std::size_t maximumLength, ReceiveHandler handler) {
+    // A TLS record carries at most 16 KiB, so one read never yields more: a larger
+    // buffer would only cost every open connection memory it never uses.
+    readBuffer_.resize(std::clamp<std::size_t>(maximumLength, 1, maxChunk));
+    stream_.async_read_some(
+        asio::buffer(readBuffer_),
+        [this, self = this->shared_from_this(), handler = std::move(handler)](const asio::error_code& ec,
+                                                                              std::size_t count) {
+          receiving_ = false;
+          Bytes data(readBuffer_.begin(), readBuffer_.begin() + static_cast<std::ptrdiff_t>(count));
+          if (!ec || isEndOfStream(ec)) {
+            // What the handler sends in answer to this chunk (a pong for each of several
+            // pings, say) is held until it returns, then written in one go.
+            delivering_ = true;
+            if (handler) handler(std::move(data), static_cast<bool>(ec), std::nullopt);
+            delivering_ = false;
+            writeWaiting();
+            if (auto read = std::exchange(deferredRead_, nullptr)) read();
+            return;
+          }
+          const std::string error = ec.message();
+          if (handler) handler(std::move(data), false, error);
+          // A broken stream ends the connection (after cancel() it is closed already).
+          finish(ConnectionState::failed, error);
+        });
+  }
+
+  // Starts writing what waits, unless a write is under way (its end starts the next).
+  void writeWaiting() {
+    if (writing_ > 0 || outbox_.empty()) return;
+    if (phase_ != Phase::ready) {
+      failAllSends("The connection is closed", false);
+      return;
+    }
+    writeFront();
+  }
+
+  // Writes everything waiting in one go: answers to the frames of one read (a burst of
+  // pings, say) leave in one TLS write and one system call instead of one each. The
+  // first send after a quiet moment is written at once, so a lone answer waits for
+  // nothing.
   void writeFront() {
-    asio::async_write(stream_, asio::buffer(outbox_.front().content),
-                      [this, self = this->shared_from_this()](const asio::error_code& ec, std::size_t) {
-                        if (ec) {
-                          failAllSends(ec.message(), true);
-                          return;
-                        }
-                        // The written item keeps its place until its completion has
-                        // run, so a send() made from the completion queues behind it
-                        // instead of starting a second write.
-                        SendCompletion completion = std::move(outbox_.front().completion);
-                        if (completion) completion(std::nullopt);
-                        outbox_.pop_front();
-                        if (outbox_.empty()) return;
-                        if (phase_ == Phase::closed) {
-                          failAllSends("The connection is closed", false);
-                          return;
-                        }
-                        writeFront();
-                      });
+    writing_ = outbox_.size();
+    asio::const_buffer data = asio::buffer(outbox_.front().content);
+    if (writing_ > 1) {
+      joined_.clear();
+      for (const Outgoing& item : outbox_) joined_.insert(joined_.end(), item.content.begin(), item.content.end());
+      data = asio::buffer(joined_);
+    }
+    asio::async_write(stream_, data, [this, self = this->shared_from_this()](const asio::error_code& ec, std::size_t) {
+      if (ec) {
+        failAllSends(ec.message(), true);
+        return;
+      }
+      // The written items keep their places until their completions have run, so a
+      // send() made from a completion queues behind them instead of starting a second
+      // write.
+      for (std::size_t i = 0; i < writing_; ++i) {
+        SendCompletion completion = std::move(outbox_[i].completion);
+        if (completion) completion(std::nullopt);
+      }
+      outbox_.erase(outbox_.begin(), outbox_.begin() + static_cast<std::ptrdiff_t>(writing_));
+      writing_ = 0;
+      // A long-lived connection keeps no buffer of its largest burst.
+      if (joined_.capacity() > maxChunk) Bytes().swap(joined_);
+      writeWaiting();
+    });
   }
 
   void failAllSends(const std::string& error, bool endsConnection) {
     std::deque<Outgoing> failed;
     failed.swap(outbox_);
+    writing_ = 0;
     if (endsConnection) finish(ConnectionState::failed, error);
     for (auto& item : failed) {
       if (item.completion) item.completion(error);
@@ -201,6 +247,10 @@ class AsioStreamConnection : public Connection, public std::enable_shared_from_t
   bool stateDone_ = false;
   bool receiving_ = false;
   static constexpr std::size_t maxChunk = 16 * 1024;
+  std::size_t writing_ = 0;  // items at the front of outbox_ in the write under way; 0: none
+  bool delivering_ = false;  // a received chunk is being handed over
+  std::function<void()> deferredRead_;  // a receive asked for meanwhile
+  Bytes joined_;             // their contents, when more than one
   std::vector<std::uint8_t> readBuffer_;
   std::deque<Outgoing> outbox_;
   mutable std::mutex endpointsMutex_;
