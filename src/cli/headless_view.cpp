@@ -233,13 +233,17 @@ void HeadlessView::observeHub(AppState& hub) {
 
 void HeadlessView::notifPosted(const std::string& id, const std::string& app, const std::optional<std::string>& title,
                                const std::optional<std::string>& text, std::int64_t time, bool replyable) {
-  print({{"event", "notification"},
-         {"id", id},
-         {"app", app},
-         {"title", optional(title)},
-         {"text", optional(text)},
-         {"time", time},
-         {"replyable", replyable}});
+  // Member by member: a flood of notifications comes through here, and a list of
+  // pairs would first build every pair as an array of its own.
+  Event event(Event::value_t::object);
+  event["event"] = "notification";
+  event["id"] = id;
+  event["app"] = app;
+  event["title"] = optional(title);
+  event["text"] = optional(text);
+  event["time"] = time;
+  event["replyable"] = replyable;
+  print(event);
 }
 
 void HeadlessView::notifGone(const std::string& id) { print({{"event", "notificationGone"}, {"id", id}}); }
