@@ -223,69 +223,52 @@ bool interleave(benchmark::State& state, const std::string& what, Measure measur
 
 Bytes frameOf(const Envelope& envelope) { return *Framing::encode(envelope.encode()); }
 
-// ping/pong p50 (µs) against the echo of the same frame.
-void BM_PingPongBesideEcho(benchmark::State& state) {
+// Opens both sides, warms each up with `warmUp`, then runs `measure` on them in
+// interleaved rounds; `echoLength` is what the echo returns for one request.
+template <class WarmUp, class Measure>
+void besideEcho(benchmark::State& state, bool authenticated, std::size_t echoLength, const std::string& what,
+                WarmUp warmUp, Measure measure) {
   Sides sides;
-  if (auto failed = sides.open(false)) {
+  if (auto failed = sides.open(authenticated)) {
     state.SkipWithError(failed->c_str());
     return;
   }
-  const Bytes ping = frameOf(Envelope::make("ping"));
   for (auto _ : state) {
-    // Warm-up of both sides before the rounds.
-    Side echo{&*sides.echoClient, false, ping.size()}, server{&*sides.serverClient, true, 0};
-    if (!sequentialP50(echo, {ping}, 500) || !sequentialP50(server, {ping}, 500)) {
+    Side echo{&*sides.echoClient, false, echoLength}, server{&*sides.serverClient, true, 0};
+    if (!warmUp(echo) || !warmUp(server)) {
       state.SkipWithError("warm-up: an answer did not come");
       return;
     }
-    interleave(state, "p50_us", [&](bool onServer) {
-      return sequentialP50(onServer ? server : echo, {ping}, kRoundTrips);
-    });
+    interleave(state, what, [&](bool onServer) { return measure(onServer ? server : echo); });
   }
+}
+
+// ping/pong p50 (µs) against the echo of the same frame.
+void BM_PingPongBesideEcho(benchmark::State& state) {
+  const Bytes ping = frameOf(Envelope::make("ping"));
+  besideEcho(
+      state, false, ping.size(), "p50_us", [&](Side side) { return sequentialP50(side, {ping}, 500); },
+      [&](Side side) { return sequentialP50(side, {ping}, kRoundTrips); });
 }
 BENCHMARK(BM_PingPongBesideEcho)->Iterations(1)->UseRealTime()->Unit(benchmark::kMillisecond);
 
 // An authenticated `message` and its `ack`, p50 (µs), against the echo of the same
 // frame. Every message has an id of its own, as a phone's would.
 void BM_MessageAckBesideEcho(benchmark::State& state) {
-  Sides sides;
-  if (auto failed = sides.open(true)) {
-    state.SkipWithError(failed->c_str());
-    return;
-  }
   std::vector<Bytes> messages;
   for (int i = 0; i < kRoundTrips; ++i) messages.push_back(frameOf(Envelope::make("message", {{"text", "On my way"}})));
-  for (auto _ : state) {
-    Side echo{&*sides.echoClient, false, messages.front().size()}, server{&*sides.serverClient, true, 0};
-    if (!sequentialP50(echo, messages, 500) || !sequentialP50(server, messages, 500)) {
-      state.SkipWithError("warm-up: an answer did not come");
-      return;
-    }
-    interleave(state, "p50_us", [&](bool onServer) {
-      return sequentialP50(onServer ? server : echo, messages, kRoundTrips);
-    });
-  }
+  besideEcho(
+      state, true, messages.front().size(), "p50_us", [&](Side side) { return sequentialP50(side, messages, 500); },
+      [&](Side side) { return sequentialP50(side, messages, kRoundTrips); });
 }
 BENCHMARK(BM_MessageAckBesideEcho)->Iterations(1)->UseRealTime()->Unit(benchmark::kMillisecond);
 
 // Round trips per second with 32 pings in flight on one link, against the echo.
 void BM_PipelinedBesideEcho(benchmark::State& state) {
-  Sides sides;
-  if (auto failed = sides.open(false)) {
-    state.SkipWithError(failed->c_str());
-    return;
-  }
   const Bytes ping = frameOf(Envelope::make("ping"));
-  for (auto _ : state) {
-    Side echo{&*sides.echoClient, false, ping.size()}, server{&*sides.serverClient, true, 0};
-    if (!pipelinedRate(echo, ping, 2000) || !pipelinedRate(server, ping, 2000)) {
-      state.SkipWithError("warm-up: an answer did not come");
-      return;
-    }
-    interleave(state, "round_trips_per_s", [&](bool onServer) {
-      return pipelinedRate(onServer ? server : echo, ping, kPipelined);
-    });
-  }
+  besideEcho(
+      state, false, ping.size(), "round_trips_per_s", [&](Side side) { return pipelinedRate(side, ping, 2000); },
+      [&](Side side) { return pipelinedRate(side, ping, kPipelined); });
 }
 BENCHMARK(BM_PipelinedBesideEcho)->Iterations(1)->UseRealTime()->Unit(benchmark::kMillisecond);
 

@@ -85,7 +85,7 @@ void EventPrinter::flush() {
   for (Gathered& entry : entries) {
     if (!entry.build) {
       text += entry.line;
-    } else if (auto event = entry.build()) {
+    } else if (auto event = (*entry.build)()) {
       text += format(*event, std::nullopt);
     }
   }

@@ -28,8 +28,13 @@ using Event = nlohmann::ordered_json;
 // flush came, only those that had already been replaced.
 class EventPrinter : public std::enable_shared_from_this<EventPrinter> {
  public:
-  // Builds a state event when it is printed; none when what it shows is gone.
-  using StateBuilder = std::function<std::optional<Event>()>;
+  // Builds a state event when it is printed; none when what it shows is gone. Shared,
+  // so that a state changed with every event is not copied with every event.
+  using StateBuilder = std::shared_ptr<const std::function<std::optional<Event>()>>;
+  template <class F>
+  static StateBuilder stateBuilder(F build) {
+    return std::make_shared<const std::function<std::optional<Event>()>>(std::move(build));
+  }
 
   explicit EventPrinter(bool json, std::FILE* out = stdout, std::shared_ptr<SerialQueue> flushOn = nullptr)
       : json_(json), out_(out), flushOn_(std::move(flushOn)) {}

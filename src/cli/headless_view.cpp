@@ -141,10 +141,10 @@ void HeadlessView::observeStore(DeviceBridgeStore& store) {
   // is written is printed once, as it is then (see EventPrinter).
   const std::weak_ptr<const DeviceBridgeStore> weak = store.weak_from_this();
   const auto watchList = [&](auto& list, const char* key, auto toEvent) {
-    EventPrinter::StateBuilder build = [weak, &list, toEvent]() -> std::optional<Event> {
+    EventPrinter::StateBuilder build = EventPrinter::stateBuilder([weak, &list, toEvent]() -> std::optional<Event> {
       if (weak.expired()) return std::nullopt;
       return toEvent(*list);
-    };
+    });
     subscriptions_.push_back(list.subscribe([this, key, build](const auto&) { printer_->printState(key, build); }));
   };
   watchList(store.notifications, "notifications", &notificationsEvent);
@@ -236,6 +236,7 @@ void HeadlessView::notifPosted(const std::string& id, const std::string& app, co
   // Member by member: a flood of notifications comes through here, and a list of
   // pairs would first build every pair as an array of its own.
   Event event(Event::value_t::object);
+  event.get_ref<Event::object_t&>().reserve(7);
   event["event"] = "notification";
   event["id"] = id;
   event["app"] = app;

@@ -17,9 +17,9 @@ bool shows(const BridgeNotification& row, const PhoneNotif& notif) {
   // The hub revises an entry on every change of it: equal revisions need no look at
   // the texts, which would otherwise be compared for every row on every change.
   if (notif.revision != 0 && row.revision == notif.revision) return row.id == notif.id && !row.isRead;
-  return row.revision == notif.revision && row.id == notif.id && row.app == notif.app && row.title == notif.title && row.body == notif.text &&
-         row.receivedAt == receivedAt(notif) && row.canReply == notif.replyable && !row.isRead &&
-         row.replyResult == notif.replyResult && row.replyDetail == notif.replyDetail;
+  return row.revision == notif.revision && row.id == notif.id && row.app == notif.app && row.title == notif.title &&
+         row.body == notif.text && row.receivedAt == receivedAt(notif) && row.canReply == notif.replyable &&
+         !row.isRead && row.replyResult == notif.replyResult && row.replyDetail == notif.replyDetail;
 }
 
 // Where the row of `id` is, looked for first just after the row found last: lists move
@@ -41,27 +41,20 @@ BridgeNotification notificationRow(const PhoneNotif& notif) {
 
 bool mirrorNotifications(std::vector<BridgeNotification>& rows, const std::vector<PhoneNotif>& notifs,
                          std::vector<std::size_t>& changed) {
-  // First only looked at, so that rows already right stay untouched.
-  std::vector<std::size_t> source(notifs.size(), none);
-  bool same = rows.size() == notifs.size();
-  std::size_t hint = 0;
-  for (std::size_t i = 0; i < notifs.size(); ++i) {
-    const std::size_t at = findRow(rows, notifs[i].id, hint);
-    source[i] = at;
-    if (at != none) hint = at + 1;
-    same = same && at == i && shows(rows[at], notifs[i]);
-  }
-  if (same) return false;
-
   // The usual change slides the window: the oldest rows leave at the front and new
-  // ones come at the end, the rest in order. Done in place, without a new list.
-  const std::size_t dropped = notifs.empty() || source[0] == none ? rows.size() : source[0];
+  // ones come at the end, the rest in order. That, and no change at all, is found and
+  // done in place, without a list of its own.
+  const std::size_t dropped = notifs.empty() ? rows.size() : std::min(findRow(rows, notifs[0].id, 0), rows.size());
   std::size_t kept = 0;
-  while (kept < notifs.size() && source[kept] == dropped + kept) ++kept;
-  const bool slides = dropped + kept == rows.size() &&
-                      std::all_of(source.begin() + static_cast<std::ptrdiff_t>(kept), source.end(),
-                                  [](std::size_t at) { return at == none; });
+  while (kept < notifs.size() && dropped + kept < rows.size() && rows[dropped + kept].id == notifs[kept].id) ++kept;
+  bool slides = dropped + kept == rows.size();
+  for (std::size_t i = kept; slides && i < notifs.size(); ++i) slides = findRow(rows, notifs[i].id, rows.size()) == none;
   if (slides) {
+    if (dropped == 0 && kept == notifs.size()) {
+      bool same = true;
+      for (std::size_t i = 0; same && i < kept; ++i) same = shows(rows[i], notifs[i]);
+      if (same) return false;
+    }
     rows.erase(rows.begin(), rows.begin() + static_cast<std::ptrdiff_t>(dropped));
     for (std::size_t i = 0; i < notifs.size(); ++i) {
       if (i < kept && shows(rows[i], notifs[i])) continue;
@@ -75,6 +68,15 @@ bool mirrorNotifications(std::vector<BridgeNotification>& rows, const std::vecto
     return true;
   }
 
+  // Any other change (reordered, removed from the middle, an id twice): rows are moved
+  // to their new places, those not moved are made anew.
+  std::vector<std::size_t> source(notifs.size(), none);
+  std::size_t hint = 0;
+  for (std::size_t i = 0; i < notifs.size(); ++i) {
+    const std::size_t at = findRow(rows, notifs[i].id, hint);
+    source[i] = at;
+    if (at != none) hint = at + 1;
+  }
   std::vector<BridgeNotification> next;
   next.reserve(notifs.size());
   std::vector<bool> taken(rows.size(), false);

@@ -156,7 +156,8 @@ void StoreBridge::showPairedDevice(const std::optional<std::string>& name, bool 
 
 void StoreBridge::showNotifications(const std::vector<PhoneNotif>& notifs) {
   DeviceBridgeStore& store = *store_;
-  std::vector<std::size_t> changedRows;
+  std::vector<std::size_t>& changedRows = changedRows_;
+  changedRows.clear();
   store.notifications.update(
       [&](std::vector<BridgeNotification>& rows) { return mirrorNotifications(rows, notifs, changedRows); });
   // The chats are offered every notification again when something else changed them

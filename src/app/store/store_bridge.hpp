@@ -45,6 +45,7 @@ class StoreBridge final : public std::enable_shared_from_this<StoreBridge> {
   std::vector<Subscription> subscriptions_;
   // The chats' revision just after they were last offered the notifications; -1 before.
   std::int64_t offeredAtRevision_ = -1;
+  std::vector<std::size_t> changedRows_;  // kept between changes, so that none allocates
 };
 
 }  // namespace orvane

@@ -39,7 +39,8 @@ Event named(const char* name) { return Event{{"event", name}}; }
 class BatchedPrinterTest : public ::testing::Test {
  protected:
   EventPrinter::StateBuilder listOf(const int* count) {
-    return [count]() -> std::optional<Event> { return Event{{"event", "list"}, {"count", *count}}; };
+    return EventPrinter::stateBuilder(
+        [count]() -> std::optional<Event> { return Event{{"event", "list"}, {"count", *count}}; });
   }
 
   CapturedOutput out_;
@@ -64,7 +65,7 @@ TEST_F(BatchedPrinterTest, AStateChangedAgainIsPrintedOnceWhereItLastChangedWith
   printer_->print(named("b"));
   count = 2;
   printer_->printState("list", listOf(&count));
-  printer_->printState("other", [] { return std::optional<Event>(named("other")); });
+  printer_->printState("other", EventPrinter::stateBuilder([] { return std::optional<Event>(named("other")); }));
   printer_->print(named("c"));
   count = 3;  // as it is when written
   queue_->runUntilIdle();
@@ -79,7 +80,7 @@ TEST_F(BatchedPrinterTest, AStateChangedAgainIsPrintedOnceWhereItLastChangedWith
 }
 
 TEST_F(BatchedPrinterTest, AStateWhoseSourceIsGoneIsLeftOut) {
-  printer_->printState("list", [] { return std::optional<Event>(); });
+  printer_->printState("list", EventPrinter::stateBuilder([] { return std::optional<Event>(); }));
   printer_->print(named("a"));
   queue_->runUntilIdle();
   EXPECT_EQ(out_.text(), "{\"event\":\"a\"}\n");
@@ -99,9 +100,11 @@ TEST(UnbatchedPrinter, WritesEveryEventAndStateAtOnce) {
   CapturedOutput out;
   EventPrinter printer(true, out.file());
   int count = 1;
-  printer.printState("list", [&count]() -> std::optional<Event> { return Event{{"event", "list"}, {"count", count}}; });
+  const auto list = EventPrinter::stateBuilder(
+      [&count]() -> std::optional<Event> { return Event{{"event", "list"}, {"count", count}}; });
+  printer.printState("list", list);
   count = 2;
-  printer.printState("list", [&count]() -> std::optional<Event> { return Event{{"event", "list"}, {"count", count}}; });
+  printer.printState("list", list);
   EXPECT_EQ(out.text(), "{\"event\":\"list\",\"count\":1}\n{\"event\":\"list\",\"count\":2}\n");
 }
 
