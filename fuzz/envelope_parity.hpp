@@ -30,4 +30,13 @@ void requireSameVerdict(const expected<Envelope, EnvelopeError>& now,
   std::abort();
 }
 
+// Aborts when the product's encoder writes `envelope` otherwise than the reference.
+inline void requireSameEncoding(const Envelope& envelope) {
+  const std::string now = envelope.encode();
+  const std::string before = reference::encodeEnvelope(envelope);
+  if (now == before) return;
+  std::fprintf(stderr, "encodings differ\n  product:   %s\n  reference: %s\n", now.c_str(), before.c_str());
+  std::abort();
+}
+
 }  // namespace orvane

@@ -1,6 +1,7 @@
 #include "wire/envelope.hpp"
 
 #include <nlohmann/json.hpp>
+#include <simdjson.h>
 
 #include "base/crypto.hpp"
 #include "base/text.hpp"
@@ -50,16 +51,77 @@ expected<Envelope, EnvelopeError> Envelope::parse(std::string_view payload) {
   return parseText(payload);
 }
 
+namespace {
+
+// A string as the JSON library writes it without ASCII-only output: the two-character
+// escapes where JSON has them, \u00xx for the other control characters, every other
+// byte as it is.
+void appendQuoted(std::string& out, std::string_view s) {
+  out.push_back('"');
+  for (const char c : s) {
+    switch (c) {
+      case '"': out += "\\\""; break;
+      case '\\': out += "\\\\"; break;
+      case '\b': out += "\\b"; break;
+      case '\f': out += "\\f"; break;
+      case '\n': out += "\\n"; break;
+      case '\r': out += "\\r"; break;
+      case '\t': out += "\\t"; break;
+      default:
+        if (static_cast<unsigned char>(c) < 0x20) {
+          static constexpr char hex[] = "0123456789abcdef";
+          out += "\\u00";
+          out.push_back(hex[(c >> 4) & 0xF]);
+          out.push_back(hex[c & 0xF]);
+        } else {
+          out.push_back(c);
+        }
+    }
+  }
+  out.push_back('"');
+}
+
+bool validUtf8(std::string_view s) { return simdjson::validate_utf8(s.data(), s.size()); }
+
+}  // namespace
+
 std::string Envelope::encode() const {
-  Json json = Json::object();
-  json["v"] = v;
-  json["id"] = id;
-  json["type"] = type;
-  Json& fields = json["body"] = Json::object();
-  for (const auto& [key, value] : body) fields[key] = value;
-  // Mac-side text is UTF-8 by construction; should a stray invalid byte slip in, it is
-  // sent as U+FFFD rather than making the send throw.
-  return json.dump(-1, ' ', /*ensure_ascii=*/false, Json::error_handler_t::replace);
+  bool valid = validUtf8(id) && validUtf8(type);
+  for (const auto& [key, value] : body) valid = valid && validUtf8(key) && validUtf8(value);
+  if (!valid) {
+    // Text from this computer is UTF-8 by construction; should a stray invalid byte slip
+    // in, the JSON library writes it as U+FFFD rather than making the send fail.
+    Json json = Json::object();
+    json["v"] = v;
+    json["id"] = id;
+    json["type"] = type;
+    Json& fields = json["body"] = Json::object();
+    for (const auto& [key, value] : body) fields[key] = value;
+    return json.dump(-1, ' ', /*ensure_ascii=*/false, Json::error_handler_t::replace);
+  }
+  // Written directly, members in the order of their names as the library orders them
+  // ("body", "id", "type", "v"; body keys sorted): every envelope sent goes through here.
+  std::size_t size = id.size() + type.size() + 48;
+  for (const auto& [key, value] : body) size += key.size() + value.size() + 6;
+  std::string out;
+  out.reserve(size);
+  out += "{\"body\":{";
+  bool first = true;
+  for (const auto& [key, value] : body) {
+    if (!first) out.push_back(',');
+    first = false;
+    appendQuoted(out, key);
+    out.push_back(':');
+    appendQuoted(out, value);
+  }
+  out += "},\"id\":";
+  appendQuoted(out, id);
+  out += ",\"type\":";
+  appendQuoted(out, type);
+  out += ",\"v\":";
+  out += std::to_string(v);
+  out.push_back('}');
+  return out;
 }
 
 Envelope Envelope::make(std::string type, Body body) {

@@ -71,4 +71,14 @@ expected<Envelope, EnvelopeError> parseEnvelope(const Bytes& payload) {
   return parseText(begin, begin + payload.size());
 }
 
+std::string encodeEnvelope(const Envelope& envelope) {
+  nlohmann::json json = nlohmann::json::object();
+  json["v"] = envelope.v;
+  json["id"] = envelope.id;
+  json["type"] = envelope.type;
+  nlohmann::json& fields = json["body"] = nlohmann::json::object();
+  for (const auto& [key, value] : envelope.body) fields[key] = value;
+  return json.dump(-1, ' ', /*ensure_ascii=*/false, nlohmann::json::error_handler_t::replace);
+}
+
 }  // namespace orvane::reference

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <string>
 #include <string_view>
 
 #include "base/bytes.hpp"
@@ -14,5 +15,7 @@ namespace orvane::reference {
 
 expected<Envelope, EnvelopeError> parseEnvelope(std::string_view payload);
 expected<Envelope, EnvelopeError> parseEnvelope(const Bytes& payload);
+// The encoder as it was: the JSON library's compact dump, invalid UTF-8 as U+FFFD.
+std::string encodeEnvelope(const Envelope& envelope);
 
 }  // namespace orvane::reference

@@ -5,8 +5,10 @@
 #include <nlohmann/json.hpp>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "base/text.hpp"
+#include "reference_codec.hpp"
 #include "wire/framing.hpp"
 
 namespace orvane {
@@ -184,6 +186,28 @@ TEST(EnvelopeEncode, InvalidUTF8InAnOutgoingValueDoesNotThrow) {
   const auto parsed = Envelope::parse(json);
   ASSERT_TRUE(parsed.has_value()) << parsed.error().reason;
   EXPECT_EQ(parsed->get("text"), std::optional<std::string_view>("bad \xEF\xBF\xBD byte"));
+}
+
+TEST(EnvelopeEncode, WritesEveryEnvelopeByteForByteAsTheJsonLibraryDid) {
+  struct Row {
+    const char* name;
+    Envelope envelope;
+  };
+  std::string controls;
+  for (int c = 0; c < 0x20; ++c) controls.push_back(static_cast<char>(c));
+  const std::vector<Row> rows = {
+      {"plain", Envelope{1, "A-1", "ping", {}}},
+      {"every control character", Envelope{1, "x", "message", Body{{"text", controls}}}},
+      {"quotes, backslash, slash and DEL", Envelope{1, "x\"y", "t\\", Body{{"a/b", "\x7F\\\""}}}},
+      {"non-ASCII text", Envelope{1, "\u00E9", "notif", Body{{"\u2014", "\U0001F600 \u00E9"}}}},
+      {"body keys in their order", Envelope{1, "x", "t", Body{{"z", "1"}, {"A", "2"}, {"a", "3"}, {"", "4"}}}},
+      {"a large and a negative version", Envelope{-9007199254740993, "x", "t", {}}},
+      {"invalid UTF-8 everywhere", Envelope{1, "\xC0\xAF", "\xFF", Body{{"\xE2\x82", "a\xED\xA0\x80b\xF4\x90"}}}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    EXPECT_EQ(row.envelope.encode(), reference::encodeEnvelope(row.envelope));
+  }
 }
 
 TEST(EnvelopeMake, UsesVersionOneAndAFreshUpperCaseUuid) {
