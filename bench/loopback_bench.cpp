@@ -100,7 +100,7 @@ class EchoServer {
     });
   }
 
-  AsioSerialQueue queue_{"zel.pairing-server"};
+  AsioSerialQueue queue_{"bench.echo"};
   AsioTransport transport_{queue_};
   std::unique_ptr<Listener> listener_;
   std::map<PeerID, std::shared_ptr<Connection>> connections_;

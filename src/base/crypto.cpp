@@ -8,7 +8,11 @@
 #include <openssl/params.h>
 #include <openssl/rand.h>
 
+#include <pthread.h>
+
 #include <algorithm>
+#include <array>
+#include <atomic>
 #include <climits>
 #include <cstring>
 #include <random>
@@ -173,8 +177,48 @@ std::optional<Bytes> secureRandom(std::size_t count) {
   return out;
 }
 
+namespace {
+
+// Random bytes for UUIDs, drawn from OpenSSL's generator a kilobyte at a time: every
+// envelope sent takes a UUID, and one call to the generator per UUID cost more than
+// all the rest of answering a ping. Per thread, so that no lock is shared; the bytes
+// are handed out once and wiped as they go. A child made by fork() draws afresh, so
+// that it never repeats its parent's UUIDs.
+std::atomic<std::uint64_t> forkGeneration{0};
+
+class UuidRandomPool {
+ public:
+  std::optional<std::array<std::uint8_t, 16>> take() {
+    static const bool watchingForks =
+        pthread_atfork(nullptr, nullptr, [] { forkGeneration.fetch_add(1, std::memory_order_relaxed); }) == 0;
+    const std::uint64_t generation = forkGeneration.load(std::memory_order_relaxed);
+    if (!watchingForks || generation != generation_) {
+      next_ = pool_.size();
+      generation_ = generation;
+    }
+    if (next_ == pool_.size()) {
+      if (RAND_bytes(pool_.data(), static_cast<int>(pool_.size())) != 1) return std::nullopt;
+      next_ = watchingForks ? 0 : pool_.size() - 16;  // without fork watching, one UUID per draw
+    }
+    std::array<std::uint8_t, 16> out{};
+    std::copy_n(pool_.begin() + static_cast<std::ptrdiff_t>(next_), out.size(), out.begin());
+    OPENSSL_cleanse(pool_.data() + next_, out.size());
+    next_ += out.size();
+    return out;
+  }
+
+ private:
+  std::array<std::uint8_t, 1024> pool_{};
+  std::size_t next_ = pool_.size();
+  std::uint64_t generation_ = 0;
+};
+
+}  // namespace
+
 std::string uuidString() {
-  Bytes b = secureRandom(16).value_or(Bytes{});
+  thread_local UuidRandomPool pool;
+  Bytes b;
+  if (const auto drawn = pool.take()) b.assign(drawn->begin(), drawn->end());
   if (b.size() != 16) {
     // A UUID needs uniqueness, not secrecy: the kernel's source through the standard
     // library is good enough when OpenSSL's generator is unavailable.

@@ -4,6 +4,9 @@
 #include <openssl/encoder.h>
 #include <openssl/evp.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <set>
 #include <vector>
 
@@ -88,6 +91,33 @@ TEST(Uuid, CanonicalUpperCaseVersion4) {
     seen.insert(id);
   }
   EXPECT_EQ(seen.size(), 64u);
+}
+
+TEST(Uuid, DistinctAcrossManyDrawsAndInAForkedChild) {
+  // More UUIDs than one draw of random bytes holds.
+  std::set<std::string> seen;
+  for (int i = 0; i < 1000; ++i) seen.insert(uuidString());
+  EXPECT_EQ(seen.size(), 1000u);
+
+  // The child's next UUID must not be the one the parent takes next.
+  int channel[2];
+  ASSERT_EQ(::pipe(channel), 0);
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    const std::string id = uuidString();
+    const ssize_t written = ::write(channel[1], id.data(), id.size());
+    ::_exit(written == static_cast<ssize_t>(id.size()) ? 0 : 1);
+  }
+  const std::string parents = uuidString();
+  std::string childs(36, '\0');
+  ASSERT_EQ(::read(channel[0], childs.data(), childs.size()), 36);
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  ::close(channel[0]);
+  ::close(channel[1]);
+  EXPECT_EQ(status, 0);
+  EXPECT_NE(childs, parents);
 }
 
 class EcKeyTest : public ::testing::Test {
