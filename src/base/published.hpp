@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -74,7 +75,7 @@ class Published {
   // Calls `observer` on every later assignment until the subscription ends.
   [[nodiscard]] Subscription subscribe(Observer observer) {
     const std::uint64_t id = nextID_++;
-    observers_->emplace(id, std::move(observer));
+    observers_->emplace(id, std::make_shared<const Observer>(std::move(observer)));
     return Subscription([weak = std::weak_ptr<Observers>(observers_), id] {
       if (auto observers = weak.lock()) observers->erase(id);
     });
@@ -84,22 +85,35 @@ class Published {
     observer(value_);
     return subscribe(std::move(observer));
   }
-
   std::size_t observerCount() const { return observers_->size(); }
 
  private:
-  using Observers = std::map<std::uint64_t, Observer>;
+  // Shared, so that calling one costs no copy of it: values change with every event of
+  // a flood, each change calling every observer.
+  using Observers = std::map<std::uint64_t, std::shared_ptr<const Observer>>;
 
   void notify() {
-    // A snapshot of who listens now; each is checked again before it is called.
-    std::vector<std::uint64_t> ids;
-    for (const auto& [id, observer] : *observers_) ids.push_back(id);
+    // A snapshot of who listens now; each is checked again before it is called. Few
+    // observers listen to one value: up to eight are noted without an allocation.
+    std::array<std::uint64_t, 8> few{};
+    std::vector<std::uint64_t> many;
+    std::size_t count = 0;
+    for (const auto& entry : *observers_) {
+      if (count < few.size()) {
+        few[count] = entry.first;
+      } else {
+        if (many.empty()) many.assign(few.begin(), few.end());
+        many.push_back(entry.first);
+      }
+      ++count;
+    }
+    const std::uint64_t* ids = many.empty() ? few.data() : many.data();
     const auto observers = observers_;  // survives this object being destroyed by an observer
-    for (std::uint64_t id : ids) {
-      auto it = observers->find(id);
+    for (std::size_t i = 0; i < count; ++i) {
+      auto it = observers->find(ids[i]);
       if (it == observers->end()) continue;
-      const Observer observer = it->second;  // the observer may remove itself while it runs
-      observer(value_);
+      const std::shared_ptr<const Observer> observer = it->second;  // it may remove itself while it runs
+      (*observer)(value_);
       if (observers.use_count() == 1) return;  // the Published is gone
     }
   }

@@ -67,6 +67,20 @@ TEST(Published, ObserversMayComeAndGoWhileOneIsTold) {
   EXPECT_EQ(calls, (std::vector<std::string>{"first 1", "first 2", "late 2", "late 3"}));
 }
 
+TEST(Published, ManyObserversAreAllToldInOrderAndOneRemovedMidwayIsNot) {
+  Published<int> value(0);
+  std::vector<int> told;
+  std::vector<Subscription> subscriptions(12);
+  for (int i = 0; i < 12; ++i) {
+    subscriptions[static_cast<std::size_t>(i)] = value.subscribe([&, i](int) {
+      told.push_back(i);
+      if (i == 9) subscriptions[11].reset();  // beyond the first eight
+    });
+  }
+  value = 1;
+  EXPECT_EQ(told, (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
+}
+
 TEST(Published, AMovedSubscriptionStaysOneObserver) {
   Published<int> value;
   int heard = 0;
