@@ -51,6 +51,11 @@ void EventPrinter::print(const Event& event, const std::optional<QRImage>& qr) {
   gather({format(event, qr), {}, {}});
 }
 
+void EventPrinter::printJsonLine(std::string line) {
+  line.push_back('\n');
+  gather({std::move(line), {}, {}});
+}
+
 void EventPrinter::printState(const std::string& key, StateBuilder build) {
   if (flushOn_) {
     auto [earlier, isNew] = stateAt_.try_emplace(key, gathered_.size());

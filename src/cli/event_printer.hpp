@@ -44,6 +44,11 @@ class EventPrinter : public std::enable_shared_from_this<EventPrinter> {
   EventPrinter& operator=(const EventPrinter&) = delete;
 
   void print(const Event& event, const std::optional<QRImage>& qr = std::nullopt);
+  // Whether events are written as JSON lines (--json).
+  bool writesJson() const { return json_; }
+  // Writes `line`, one event's compact JSON made by the caller, as the next event; for
+  // the events that come by the thousand. Only when writesJson().
+  void printJsonLine(std::string line);
   // The state named `key` changed: `build` makes its event when it is written, and
   // replaces an event of the same key still gathered.
   void printState(const std::string& key, StateBuilder build);

@@ -1,5 +1,7 @@
 #include "cli/headless_view.hpp"
 
+#include "wire/json_text.hpp"
+
 namespace orvane::cli {
 
 namespace {
@@ -233,18 +235,40 @@ void HeadlessView::observeHub(AppState& hub) {
 
 void HeadlessView::notifPosted(const std::string& id, const std::string& app, const std::optional<std::string>& title,
                                const std::optional<std::string>& text, std::int64_t time, bool replyable) {
-  // Member by member: a flood of notifications comes through here, and a list of
-  // pairs would first build every pair as an array of its own.
-  Event event(Event::value_t::object);
-  event.get_ref<Event::object_t&>().reserve(7);
-  event["event"] = "notification";
-  event["id"] = id;
-  event["app"] = app;
-  event["title"] = optional(title);
-  event["text"] = optional(text);
-  event["time"] = time;
-  event["replyable"] = replyable;
-  print(event);
+  // A flood of notifications comes through here: as JSON, the line is written
+  // directly, the same bytes the JSON library writes for the event below.
+  const auto valid = [](const std::optional<std::string>& s) { return !s || JsonText::isValidUtf8(*s); };
+  if (printer_->writesJson() && JsonText::isValidUtf8(id) && JsonText::isValidUtf8(app) && valid(title) &&
+      valid(text)) {
+    std::string line;
+    line.reserve(id.size() + app.size() + (title ? title->size() : 0) + (text ? text->size() : 0) + 112);
+    const auto appendOptional = [&line](const std::optional<std::string>& s) {
+      if (s) {
+        JsonText::appendQuoted(line, *s);
+      } else {
+        line += "null";
+      }
+    };
+    line += "{\"event\":\"notification\",\"id\":";
+    JsonText::appendQuoted(line, id);
+    line += ",\"app\":";
+    JsonText::appendQuoted(line, app);
+    line += ",\"title\":";
+    appendOptional(title);
+    line += ",\"text\":";
+    appendOptional(text);
+    line += ",\"time\":" + std::to_string(time) + ",\"replyable\":" + (replyable ? "true" : "false") + "}";
+    printer_->printJsonLine(std::move(line));
+    return;
+  }
+  print(notificationEvent(id, app, title, text, time, replyable));
+}
+
+Event HeadlessView::notificationEvent(const std::string& id, const std::string& app,
+                                      const std::optional<std::string>& title, const std::optional<std::string>& text,
+                                      std::int64_t time, bool replyable) {
+  return {{"event", "notification"}, {"id", id},     {"app", app},          {"title", optional(title)},
+          {"text", optional(text)},  {"time", time}, {"replyable", replyable}};
 }
 
 void HeadlessView::notifGone(const std::string& id) { print({{"event", "notificationGone"}, {"id", id}}); }

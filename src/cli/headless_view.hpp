@@ -46,6 +46,8 @@ class HeadlessView final : public AppStateEvents {
   // when nothing plays.
   static nlohmann::ordered_json mediaFields(const std::optional<BridgeMedia>& media);
   static Event notificationsEvent(const std::vector<BridgeNotification>& notifications);
+  static Event notificationEvent(const std::string& id, const std::string& app, const std::optional<std::string>& title,
+                                 const std::optional<std::string>& text, std::int64_t time, bool replyable);
   static Event linksEvent(const std::vector<BridgeLink>& links);
   static Event messagesEvent(const std::vector<BridgeMessage>& messages);
   static Event chatsEvent(const std::vector<ChatConversation>& conversations);

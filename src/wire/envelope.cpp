@@ -1,11 +1,11 @@
 #include "wire/envelope.hpp"
 
 #include <nlohmann/json.hpp>
-#include <simdjson.h>
 
 #include "base/crypto.hpp"
 #include "base/text.hpp"
 #include "wire/envelope_decoder.hpp"
+#include "wire/json_text.hpp"
 
 namespace orvane {
 
@@ -53,41 +53,14 @@ expected<Envelope, EnvelopeError> Envelope::parse(std::string_view payload) {
 
 namespace {
 
-// A string as the JSON library writes it without ASCII-only output: the two-character
-// escapes where JSON has them, \u00xx for the other control characters, every other
-// byte as it is.
-void appendQuoted(std::string& out, std::string_view s) {
-  out.push_back('"');
-  for (const char c : s) {
-    switch (c) {
-      case '"': out += "\\\""; break;
-      case '\\': out += "\\\\"; break;
-      case '\b': out += "\\b"; break;
-      case '\f': out += "\\f"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      case '\t': out += "\\t"; break;
-      default:
-        if (static_cast<unsigned char>(c) < 0x20) {
-          static constexpr char hex[] = "0123456789abcdef";
-          out += "\\u00";
-          out.push_back(hex[(c >> 4) & 0xF]);
-          out.push_back(hex[c & 0xF]);
-        } else {
-          out.push_back(c);
-        }
-    }
-  }
-  out.push_back('"');
-}
-
-bool validUtf8(std::string_view s) { return simdjson::validate_utf8(s.data(), s.size()); }
+using JsonText::appendQuoted;
+using JsonText::isValidUtf8;
 
 }  // namespace
 
 std::string Envelope::encode() const {
-  bool valid = validUtf8(id) && validUtf8(type);
-  for (const auto& [key, value] : body) valid = valid && validUtf8(key) && validUtf8(value);
+  bool valid = isValidUtf8(id) && isValidUtf8(type);
+  for (const auto& [key, value] : body) valid = valid && isValidUtf8(key) && isValidUtf8(value);
   if (!valid) {
     // Text from this computer is UTF-8 by construction; should a stray invalid byte slip
     // in, the JSON library writes it as U+FFFD rather than making the send fail.

@@ -1,5 +1,7 @@
 #include "wire/json_text.hpp"
 
+#include <simdjson.h>
+
 #include <charconv>
 #include <cstdint>
 #include <vector>
@@ -80,5 +82,32 @@ std::optional<std::string> longIntegersAsFractions(std::string_view json) {
   out.append(json.substr(copied));
   return out;
 }
+
+void appendQuoted(std::string& out, std::string_view s) {
+  out.push_back('"');
+  for (const char c : s) {
+    switch (c) {
+      case '"': out += "\\\""; break;
+      case '\\': out += "\\\\"; break;
+      case '\b': out += "\\b"; break;
+      case '\f': out += "\\f"; break;
+      case '\n': out += "\\n"; break;
+      case '\r': out += "\\r"; break;
+      case '\t': out += "\\t"; break;
+      default:
+        if (static_cast<unsigned char>(c) < 0x20) {
+          static constexpr char hex[] = "0123456789abcdef";
+          out += "\\u00";
+          out.push_back(hex[(c >> 4) & 0xF]);
+          out.push_back(hex[c & 0xF]);
+        } else {
+          out.push_back(c);
+        }
+    }
+  }
+  out.push_back('"');
+}
+
+bool isValidUtf8(std::string_view s) { return simdjson::validate_utf8(s.data(), s.size()); }
 
 }  // namespace orvane::JsonText

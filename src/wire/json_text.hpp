@@ -21,4 +21,12 @@ std::string_view document(std::string_view payload);
 // as they are, so nothing invalid becomes valid.
 std::optional<std::string> longIntegersAsFractions(std::string_view json);
 
+// Appends `s`, which must be valid UTF-8, as a JSON string the way the JSON library
+// writes it without ASCII-only output: the two-character escapes where JSON has them,
+// \u00xx (lower-case) for the other control characters, every other byte as it is.
+void appendQuoted(std::string& out, std::string_view s);
+
+// Whether `s` is valid UTF-8, the condition for appendQuoted.
+bool isValidUtf8(std::string_view s);
+
 }  // namespace orvane::JsonText

@@ -50,6 +50,34 @@ class HeadlessViewTest : public StoreTest {
   std::size_t taken_ = 0;
 };
 
+TEST_F(HeadlessViewTest, ANotificationLineIsWhatTheJsonLibraryWritesForTheEvent) {
+  struct Row {
+    const char* name;
+    std::string id, app;
+    std::optional<std::string> title, text;
+    std::int64_t time;
+    bool replyable;
+  };
+  std::string controls;
+  for (int c = 1; c < 0x20; ++c) controls.push_back(static_cast<char>(c));
+  const std::vector<Row> rows = {
+      {"plain", "n-1", "Signal", std::string("Ana"), std::string("Dinner at 8?"), 1700000000000, true},
+      {"no title, no text", "n-2", "Phone", std::nullopt, std::nullopt, 0, false},
+      {"escapes", "n\"3", "a\\b/c", controls, std::string("\x7F end"), -1, false},
+      {"non-ASCII", "\u00E9", "Messages \u2014", std::string("\U0001F600"), std::string("caf\u00E9"), 42, true},
+      {"invalid UTF-8 goes the library's way", "n-5", "bad\xFF", std::nullopt, std::string("\xC0"), 5, true},
+  };
+  printed();
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    view_->notifPosted(row.id, row.app, row.title, row.text, row.time, row.replyable);
+    const auto expected = cli::HeadlessView::notificationEvent(row.id, row.app, row.title, row.text, row.time,
+                                                               row.replyable)
+                              .dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+    EXPECT_EQ(printed(), std::vector<std::string>{expected});
+  }
+}
+
 TEST_F(HeadlessViewTest, AnInvitationIsOneEventAndTheCountdownPrintsNothing) {
   hub->serverInvitationChanged("ZEL1|x", 300, "192.0.2.1", 17431, {"192.0.2.1"}, std::nullopt);
   main->runUntilIdle();
