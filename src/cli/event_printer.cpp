@@ -48,31 +48,32 @@ std::string EventPrinter::format(const Event& event, const std::optional<QRImage
 }
 
 void EventPrinter::print(const Event& event, const std::optional<QRImage>& qr) {
-  gather({format(event, qr), {}, {}});
+  lines_ += format(event, qr);
+  gathered();
 }
 
-void EventPrinter::printJsonLine(std::string line) {
-  line.push_back('\n');
-  gather({std::move(line), {}, {}});
+void EventPrinter::printJsonLine(std::string_view line) {
+  lines_ += line;
+  lines_.push_back('\n');
+  gathered();
 }
 
 void EventPrinter::printState(const std::string& key, StateBuilder build) {
-  if (flushOn_) {
-    auto [earlier, isNew] = stateAt_.try_emplace(key, gathered_.size());
-    if (!isNew) {
-      gathered_[earlier->second].build = nullptr;
-      earlier->second = gathered_.size();
-    }
+  auto [earlier, isNew] = stateAt_.try_emplace(key, states_.size());
+  if (!isNew) {
+    states_[earlier->second].build = nullptr;
+    earlier->second = states_.size();
   }
-  gather({{}, key, std::move(build)});
+  states_.push_back({lines_.size(), std::move(build)});
+  gathered();
 }
 
-void EventPrinter::gather(Gathered entry) {
-  gathered_.push_back(std::move(entry));
+void EventPrinter::gathered() {
   if (!flushOn_) {
     flush();
     return;
   }
+  writeSettled();
   if (flushPosted_) return;
   flushPosted_ = true;
   flushOn_->post([weak = weak_from_this()] {
@@ -80,22 +81,42 @@ void EventPrinter::gather(Gathered entry) {
   });
 }
 
-void EventPrinter::flush() {
-  flushPosted_ = false;
-  if (gathered_.empty()) return;
-  std::vector<Gathered> entries;
-  entries.swap(gathered_);
-  stateAt_.clear();
-  std::string text;
-  for (Gathered& entry : entries) {
-    if (!entry.build) {
-      text += entry.line;
-    } else if (auto event = (*entry.build)()) {
-      text += format(*event, std::nullopt);
+void EventPrinter::writeSettled() {
+  // What comes before the first state still to be built can no longer change. Written
+  // once there is a good piece of it, so that a burst of thousands of events is never
+  // held whole.
+  constexpr std::size_t piece = 64 * 1024;
+  std::size_t settled = lines_.size();
+  for (const StatePlace& state : states_) {
+    if (state.build) {
+      settled = state.at;
+      break;
     }
   }
-  std::fwrite(text.data(), 1, text.size(), out_);
+  if (settled < piece) return;
+  std::fwrite(lines_.data(), 1, settled, out_);
+  lines_.erase(0, settled);
+  for (StatePlace& state : states_) state.at = state.at > settled ? state.at - settled : 0;
+}
+
+void EventPrinter::flush() {
+  flushPosted_ = false;
+  if (lines_.empty() && states_.empty()) return;
+  std::size_t from = 0;
+  for (const StatePlace& state : states_) {
+    if (!state.build) continue;
+    auto event = (*state.build)();
+    if (!event) continue;
+    std::fwrite(lines_.data() + from, 1, state.at - from, out_);
+    from = state.at;
+    const std::string line = format(*event, std::nullopt);
+    std::fwrite(line.data(), 1, line.size(), out_);
+  }
+  std::fwrite(lines_.data() + from, 1, lines_.size() - from, out_);
   std::fflush(out_);
+  lines_.clear();
+  states_.clear();
+  stateAt_.clear();
 }
 
 void EventPrinter::note(const std::string& text) {

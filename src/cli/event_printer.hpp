@@ -5,6 +5,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -48,7 +49,7 @@ class EventPrinter : public std::enable_shared_from_this<EventPrinter> {
   bool writesJson() const { return json_; }
   // Writes `line`, one event's compact JSON made by the caller, as the next event; for
   // the events that come by the thousand. Only when writesJson().
-  void printJsonLine(std::string line);
+  void printJsonLine(std::string_view line);
   // The state named `key` changed: `build` makes its event when it is written, and
   // replaces an event of the same key still gathered.
   void printState(const std::string& key, StateBuilder build);
@@ -58,19 +59,21 @@ class EventPrinter : public std::enable_shared_from_this<EventPrinter> {
   void note(const std::string& text);
 
  private:
-  struct Gathered {
-    std::string line;    // a formatted event, when it is not a state
-    std::string key;     // the state's name
-    StateBuilder build;  // the state's builder; none once a later change replaced it
+  // Where a state's event goes among the lines, and how it is made.
+  struct StatePlace {
+    std::size_t at;      // offset in lines_
+    StateBuilder build;  // none once a later change replaced it
   };
   std::string format(const Event& event, const std::optional<QRImage>& qr) const;
-  void gather(Gathered entry);
+  void gathered();
+  void writeSettled();
 
   bool json_;
   std::FILE* out_;
   std::shared_ptr<SerialQueue> flushOn_;
-  std::vector<Gathered> gathered_;
-  std::unordered_map<std::string, std::size_t> stateAt_;  // each state's place in gathered_
+  std::string lines_;                                     // formatted events not yet written
+  std::vector<StatePlace> states_;                        // in the order of their places
+  std::unordered_map<std::string, std::size_t> stateAt_;  // each state's live entry in states_
   bool flushPosted_ = false;
 };
 

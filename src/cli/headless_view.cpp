@@ -258,7 +258,7 @@ void HeadlessView::notifPosted(const std::string& id, const std::string& app, co
     line += ",\"text\":";
     appendOptional(text);
     line += ",\"time\":" + std::to_string(time) + ",\"replyable\":" + (replyable ? "true" : "false") + "}";
-    printer_->printJsonLine(std::move(line));
+    printer_->printJsonLine(line);
     return;
   }
   print(notificationEvent(id, app, title, text, time, replyable));

@@ -79,6 +79,33 @@ TEST_F(BatchedPrinterTest, AStateChangedAgainIsPrintedOnceWhereItLastChangedWith
   EXPECT_TRUE(out_.text().ends_with("{\"event\":\"c\"}\n{\"event\":\"list\",\"count\":3}\n"));
 }
 
+TEST_F(BatchedPrinterTest, ALongBurstIsWrittenInPiecesUpToTheFirstStateStillOpen) {
+  const Event big{{"event", "big"}, {"text", std::string(500, 'x')}};
+  const std::string bigLine = big.dump() + "\n";
+  int count = 1;
+  // Everything before the state can be written while the burst goes on.
+  for (int i = 0; i < 200; ++i) printer_->print(big);
+  printer_->printState("list", listOf(&count));
+  printer_->print(named("after"));
+  const std::size_t early = out_.text().size();
+  EXPECT_GE(early, 64u * 1024);
+  EXPECT_EQ(early % bigLine.size(), 0u) << "whole lines only";
+  queue_->runUntilIdle();
+  std::string expected;
+  for (int i = 0; i < 200; ++i) expected += bigLine;
+  EXPECT_EQ(out_.text(), expected + "{\"event\":\"list\",\"count\":1}\n{\"event\":\"after\"}\n");
+
+  // A state still open early in the burst holds everything after it until the flush:
+  // its event may yet move.
+  printer_->printState("list", listOf(&count));
+  for (int i = 0; i < 200; ++i) printer_->print(big);
+  EXPECT_EQ(out_.text().size(), expected.size() + 45);
+  count = 2;
+  printer_->printState("list", listOf(&count));
+  queue_->runUntilIdle();
+  EXPECT_TRUE(out_.text().ends_with(bigLine + "{\"event\":\"list\",\"count\":2}\n"));
+}
+
 TEST_F(BatchedPrinterTest, AStateWhoseSourceIsGoneIsLeftOut) {
   printer_->printState("list", EventPrinter::stateBuilder([] { return std::optional<Event>(); }));
   printer_->print(named("a"));
