@@ -202,7 +202,7 @@ TEST(EnvelopeEncode, WritesEveryEnvelopeByteForByteAsTheJsonLibraryDid) {
       {"non-ASCII text", Envelope{1, "\u00E9", "notif", Body{{"\u2014", "\U0001F600 \u00E9"}}}},
       {"body keys in their order", Envelope{1, "x", "t", Body{{"z", "1"}, {"A", "2"}, {"a", "3"}, {"", "4"}}}},
       {"a large and a negative version", Envelope{-9007199254740993, "x", "t", {}}},
-      {"invalid UTF-8 everywhere", Envelope{1, "\xC0\xAF", "\xFF", Body{{"\xE2\x82", "a\xED\xA0\x80b\xF4\x90"}}}},
+      {"invalid UTF-8 everywhere", Envelope{1, "\xC0\xAF", "\xFF", Body{{"\xE2\x82", "a\xED\xA0\x80" "b\xF4\x90"}}}},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
