@@ -17,7 +17,9 @@ using Dispatch = MediaKeyPoster::Dispatch;
 class MprisCommands : public ::testing::Test {
  protected:
   void TearDown() override {
-    if (playing_) EXPECT_TRUE(stopPlayer());
+    if (playing_) {
+      EXPECT_TRUE(stopPlayer());
+    }
   }
   void play() {
     ASSERT_TRUE(startPlayer());

@@ -20,9 +20,15 @@ using Response = MacMediaReader::Response;
 class MprisReader : public ::testing::Test {
  protected:
   void TearDown() override {
-    if (playing_) EXPECT_TRUE(stopPlayer());
-    if (hung_) EXPECT_TRUE(stopHungPlayer());
-    if (odd_) EXPECT_TRUE(stopOddPlayer());
+    if (playing_) {
+      EXPECT_TRUE(stopPlayer());
+    }
+    if (hung_) {
+      EXPECT_TRUE(stopHungPlayer());
+    }
+    if (odd_) {
+      EXPECT_TRUE(stopOddPlayer());
+    }
   }
   void play() {
     ASSERT_TRUE(startPlayer());
