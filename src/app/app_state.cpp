@@ -553,7 +553,12 @@ std::optional<bool> AppState::serverMacIsPlaying() {
     std::optional<bool> playing;
   };
   auto answer = std::make_shared<Answer>();
-  onMain([answer](AppState& hub) {
+  // Straight to the main queue, not behind the server's batched callbacks: the wait
+  // below is bounded, and the question must not first wait for room in a full batch.
+  services_.main->post([weak = weak_from_this(), answer] {
+    auto self = weak.lock();
+    if (!self) return;
+    AppState& hub = *self;
     auto playing = hub.macIsPlayingNow();
     std::lock_guard lock(answer->mutex);
     answer->playing = playing;

@@ -102,21 +102,27 @@ void EventPrinter::writeSettled() {
 void EventPrinter::flush() {
   flushPosted_ = false;
   if (lines_.empty() && states_.empty()) return;
+  // Taken out first: should making a state's event fail, nothing is written twice.
+  std::string lines;
+  lines.swap(lines_);
+  std::vector<StatePlace> states;
+  states.swap(states_);
+  stateAt_.clear();
   std::size_t from = 0;
-  for (const StatePlace& state : states_) {
+  for (const StatePlace& state : states) {
     if (!state.build) continue;
     auto event = (*state.build)();
     if (!event) continue;
-    std::fwrite(lines_.data() + from, 1, state.at - from, out_);
+    std::fwrite(lines.data() + from, 1, state.at - from, out_);
     from = state.at;
     const std::string line = format(*event, std::nullopt);
     std::fwrite(line.data(), 1, line.size(), out_);
   }
-  std::fwrite(lines_.data() + from, 1, lines_.size() - from, out_);
+  std::fwrite(lines.data() + from, 1, lines.size() - from, out_);
   std::fflush(out_);
-  lines_.clear();
-  states_.clear();
-  stateAt_.clear();
+  // The buffer's memory is kept for the next burst.
+  lines.clear();
+  if (lines_.empty()) lines_.swap(lines);
 }
 
 void EventPrinter::note(const std::string& text) {

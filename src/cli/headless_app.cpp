@@ -193,6 +193,8 @@ void HeadlessApp::release() {
   if (hub_) hub_->closeMainPosts();
   if (serverQueue_) serverQueue_->stop();
   finishArchiveWrites();
+  // The last events are written while the store their lists come from still exists.
+  if (printer_) printer_->flush();
   commands_.reset();
   bridge_.reset();
   store_.reset();

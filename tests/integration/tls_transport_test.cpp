@@ -16,6 +16,7 @@
 #include <deque>
 #include <future>
 #include <map>
+#include <stdexcept>
 #include <mutex>
 
 #include <openssl/sha.h>
@@ -379,6 +380,41 @@ TEST(TlsTransport, AnswersSentWhileAChunkIsHandedOverLeaveInOrderWithTheirComple
   drain(server.queue());
   EXPECT_EQ(onQueue(server.queue(), [&] { return completed; }),
             (std::vector<std::string>{"a", "b", "c", "d", "a", "b", "c", "d"}));
+}
+
+TEST(TlsTransport, AnAnswerHeldDuringAHandOverStillLeavesWhenTheHandlerEndsBadly) {
+  // What the receive handler sent goes out although the handler then closes the
+  // connection (an answer, then a frame that ends the link), or throws.
+  struct Row {
+    const char* name;
+    void (*after)(Connection&);
+    bool closes;
+  };
+  const Row rows[] = {
+      {"the connection is cancelled", [](Connection& connection) { connection.cancel(); }, true},
+      {"the handler throws", [](Connection&) { throw std::runtime_error("handler failed"); }, false},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    TestServer server({.answer = [after = row.after](Connection& connection, const Bytes& data) {
+      Bytes answer = data;
+      answer.push_back('!');
+      connection.send(answer, {});
+      after(connection);
+    }});
+    ASSERT_TRUE(server.listen());
+    auto client = TlsClient::connect("127.0.0.1", kPort);
+    ASSERT_TRUE(client) << client.error();
+    auto connection = server.nextReady();
+    ASSERT_TRUE(connection);
+    ASSERT_TRUE(client->writeAll(toBytes("bye")));
+    EXPECT_EQ(client->readExact(4), toBytes("bye!"));
+    if (!row.closes) {
+      // Later sends are not held either.
+      onQueue(server.queue(), [&] { connection->send(toBytes("more"), {}); });
+      EXPECT_EQ(client->readExact(4), toBytes("more"));
+    }
+  }
 }
 
 TEST(TlsTransport, EndOfStreamCompletesTheReceive) {

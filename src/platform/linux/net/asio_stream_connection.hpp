@@ -139,6 +139,9 @@ class AsioStreamConnection : public Connection, public std::enable_shared_from_t
   // and a peer that stopped reading would hold it) and reports `state` afterwards.
   void finish(ConnectionState state, std::string error) {
     if (phase_ == Phase::closed) return;
+    // Answers held while a chunk is handed over (a pong, then a frame that ends the
+    // connection) start on their way before the close, as they would have unheld.
+    if (delivering_ && writing_ == 0 && !outbox_.empty()) writeFront();
     phase_ = Phase::closed;
     asio::error_code ignored;  // a failed close leaves nothing more to do
     stream_.lowest_layer().close(ignored);
@@ -177,10 +180,15 @@ class AsioStreamConnection : public Connection, public std::enable_shared_from_t
             // What the handler sends in answer to this chunk (a pong for each of several
             // pings, say) is held until it returns, then written in one go.
             delivering_ = true;
-            if (handler) handler(std::move(data), static_cast<bool>(ec), std::nullopt);
-            delivering_ = false;
-            writeWaiting();
-            if (auto read = std::exchange(deferredRead_, nullptr)) read();
+            try {
+              if (handler) handler(std::move(data), static_cast<bool>(ec), std::nullopt);
+            } catch (...) {
+              // The queue reports the failure and goes on; this connection must not be
+              // left holding its sends.
+              endDelivery();
+              throw;
+            }
+            endDelivery();
             return;
           }
           const std::string error = ec.message();
@@ -188,6 +196,14 @@ class AsioStreamConnection : public Connection, public std::enable_shared_from_t
           // A broken stream ends the connection (after cancel() it is closed already).
           finish(ConnectionState::failed, error);
         });
+  }
+
+  // After a chunk was handed over: what was sent meanwhile goes out, then the receive
+  // asked for meanwhile starts.
+  void endDelivery() {
+    delivering_ = false;
+    writeWaiting();
+    if (auto read = std::exchange(deferredRead_, nullptr)) read();
   }
 
   // Starts writing what waits, unless a write is under way (its end starts the next).
