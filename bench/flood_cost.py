@@ -18,6 +18,7 @@ import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "e2e"))
 import harness  # noqa: E402
+import proc_figures  # noqa: E402
 import raw_tls  # noqa: E402
 
 # One line per notification that reached the view, whatever else the line holds.
@@ -31,30 +32,6 @@ def notif_frame(index):
             "text": "Are we still on for dinner tonight? I booked the table by the window for eight, "
                     "and they said we can bring our own wine.", "time": str(1700000000000 + index), "reply": "1"}
     return raw_tls.frame("notif_post", f"m-{index:08d}", body)
-
-
-def vm_kib(pid, field):
-    with open(f"/proc/{pid}/status") as f:
-        for line in f:
-            if line.startswith(field + ":"):
-                return int(line.split()[1])
-    return 0
-
-
-def thread_cpu(pid):
-    """CPU seconds of each thread of the process, by thread name (summed per name)."""
-    ticks = os.sysconf("SC_CLK_TCK")
-    seconds = {}
-    for tid in os.listdir(f"/proc/{pid}/task"):
-        try:
-            with open(f"/proc/{pid}/task/{tid}/stat") as f:
-                raw = f.read()
-        except FileNotFoundError:
-            continue
-        name = "main" if tid == str(pid) else raw[raw.index("(") + 1:raw.rindex(")")]
-        fields = raw.rsplit(")", 1)[1].split()
-        seconds[name] = seconds.get(name, 0) + (int(fields[11]) + int(fields[12])) / ticks
-    return seconds
 
 
 def pair_once(box):
@@ -114,8 +91,8 @@ def flood(box, state, events):
         payload = b"".join(frames)
         client = raw_tls.RawClient(timeout=60)
         authenticate(client, state)
-        rss_before = vm_kib(proc.pid, "VmRSS")
-        cpu_before = thread_cpu(proc.pid)
+        rss_before = proc_figures.status_kib(proc.pid, "VmRSS")
+        cpu_before = proc_figures.cpu_seconds_by_thread(proc.pid)
         started = time.monotonic()
         step = 1 << 20
         for offset in range(0, len(payload), step):
@@ -128,7 +105,7 @@ def flood(box, state, events):
         except ValueError:
             raise harness.Failure("the program's output ended before the flood came through") from None
         seconds = float(finished_at) - started
-        cpu_after = thread_cpu(proc.pid)
+        cpu_after = proc_figures.cpu_seconds_by_thread(proc.pid)
         spent = {name: cpu_after[name] - cpu_before.get(name, 0) for name in cpu_after}
         figures = {
             "events": events,
@@ -137,7 +114,7 @@ def flood(box, state, events):
             "events_per_s": int(seen) / seconds,
             "send_seconds": sent_at - started,
             "rss_before_mib": rss_before / 1024,
-            "peak_rss_mib": vm_kib(proc.pid, "VmHWM") / 1024,
+            "peak_rss_mib": proc_figures.status_kib(proc.pid, "VmHWM") / 1024,
             # CPU time per event of the main thread and of the server's thread: steadier
             # than the rate on a shared machine, where the sender competes for the cores.
             "main_us_per_event": spent.get("main", 0) / events * 1e6,

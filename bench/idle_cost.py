@@ -15,16 +15,14 @@ import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "e2e"))
 import harness  # noqa: E402
+import proc_figures  # noqa: E402
 
-TICKS = os.sysconf("SC_CLK_TCK")
 PAGE = os.sysconf("SC_PAGE_SIZE")
 
 
 def sample(pid):
     """(CPU seconds of the process, voluntary switches of all its threads, RSS bytes)."""
-    with open(f"/proc/{pid}/stat") as f:
-        fields = f.read().rsplit(")", 1)[1].split()
-    cpu = (int(fields[11]) + int(fields[12])) / TICKS  # utime, stime
+    cpu = proc_figures.cpu_seconds(pid)
     switches = 0
     for tid in os.listdir(f"/proc/{pid}/task"):
         try:
@@ -37,15 +35,6 @@ def sample(pid):
     with open(f"/proc/{pid}/statm") as f:
         rss = int(f.read().split()[1]) * PAGE
     return cpu, switches, rss
-
-
-def pss(pid):
-    """Proportional set size in bytes: shared pages counted by their share."""
-    with open(f"/proc/{pid}/smaps_rollup") as f:
-        for line in f:
-            if line.startswith("Pss:"):
-                return int(line.split()[1]) * 1024
-    return 0
 
 
 def measure(name, proc, seconds):
@@ -63,7 +52,7 @@ def measure(name, proc, seconds):
         "wakeups_per_s": (sw1 - sw0) / seconds,
         "rss_mib": rss / 1048576,
         "peak_rss_mib": peak / 1048576,
-        "pss_mib": pss(pid) / 1048576,
+        "pss_mib": proc_figures.rollup_kib(pid, "Pss") / 1024,
     }
     print(f"{name:<34} cpu {figures['cpu_s']:6.3f} s ({figures['cpu_percent']:.3f} %)   "
           f"wake-ups {figures['wakeups_per_s']:6.1f} /s   rss {figures['rss_mib']:6.1f} MiB "

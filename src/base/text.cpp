@@ -289,26 +289,7 @@ std::string trim(std::string_view s) {
   return sanitised(s.substr(first, last - first));
 }
 
-// collapse() for text that is all ASCII, byte by byte: every field the phone sends goes
-// through it, and most are plain ASCII.
-std::string collapseAscii(std::string_view s) {
-  std::string out;
-  out.reserve(s.size());
-  bool pendingSpace = false;
-  for (const char c : s) {
-    if (c == ' ' || (c >= '\t' && c <= '\r')) {
-      pendingSpace = !out.empty();
-      continue;
-    }
-    if (pendingSpace) out.push_back(' ');
-    pendingSpace = false;
-    out.push_back(c);
-  }
-  return out;
-}
-
 std::string collapse(std::string_view s) {
-  if (allAscii(s)) return collapseAscii(s);
   std::string out;
   out.reserve(s.size());
   std::size_t wordStart = 0;
