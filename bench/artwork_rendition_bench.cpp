@@ -11,7 +11,7 @@
 #include <random>
 
 #include "features/media/artwork_rendition.hpp"
-#include "platform/qt/qt_artwork_codec.hpp"
+#include "platform/qt/gui/qt_artwork_codec.hpp"
 
 namespace orvane {
 namespace {

@@ -5,5 +5,5 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 cmake --preset default >/dev/null
-cmake --build --preset default --target orvane orvane-phone orvane-screenshot
+cmake --build --preset default --target orvane orvane-desktop orvane-phone orvane-screenshot
 tests/desktop/session_env.sh --server dunst python3 scripts/screenshots.py build/bin

@@ -1,5 +1,7 @@
 #include "cli/cli_options.hpp"
 
+#include <iostream>
+
 namespace orvane::cli {
 
 ParseResult parseOptions(const std::vector<std::string>& args) {
@@ -68,6 +70,19 @@ std::string usage() {
          "\n"
          "State lives in $XDG_CONFIG_HOME/Orvane (settings) and $XDG_DATA_HOME/Orvane\n"
          "(identity, pairing record).\n";
+}
+
+CommandLine readCommandLine(int argc, char** argv) {
+  auto parsed = parseOptions(std::vector<std::string>(argv + 1, argv + argc));
+  if (parsed.error) {
+    std::cerr << "orvane: " << *parsed.error << "\n\n" << usage();
+    return {parsed.options, 64};
+  }
+  if (parsed.options.help) {
+    std::cout << usage();
+    return {parsed.options, 0};
+  }
+  return {parsed.options, std::nullopt};
 }
 
 }  // namespace orvane::cli

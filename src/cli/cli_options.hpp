@@ -24,4 +24,12 @@ ParseResult parseOptions(const std::vector<std::string>& args);
 
 std::string usage();
 
+// The options of this run, or the exit status when it ends here: after the usage for
+// --help, or after an error and the usage on standard error.
+struct CommandLine {
+  Options options;
+  std::optional<int> exitNow;
+};
+CommandLine readCommandLine(int argc, char** argv);
+
 }  // namespace orvane::cli

@@ -23,18 +23,14 @@
 #include "platform/linux/sysfs_mac_health.hpp"
 #include "platform/linux/syslog_sink.hpp"
 #include "platform/linux/xdg_paths.hpp"
-#include "platform/qt/qr_png_writer.hpp"
-#include "platform/qt/desktop_display.hpp"
-#include "platform/qt/desktop_pasteboard.hpp"
 #include "platform/qt/freedesktop_notifications.hpp"
 #include "platform/qt/logind_wake_signal.hpp"
 #include "platform/qt/qt_main_queue.hpp"
-#include "platform/qt/qt_workspace.hpp"
-#include "app/memory_pasteboard.hpp"
 
 namespace orvane::cli {
 
-HeadlessApp::HeadlessApp(Options options) : options_(std::move(options)) {}
+HeadlessApp::HeadlessApp(Options options, DesktopServices desktop)
+    : options_(std::move(options)), desktop_(std::move(desktop)) {}
 
 HeadlessApp::~HeadlessApp() {
   // Without an event loop left to finish a shutdown: stop the queue, then release.
@@ -98,12 +94,16 @@ std::optional<int> HeadlessApp::start() {
 
   HeadlessView::QRSink qrSink;
   if (options_.qrPngPath) {
-    qrSink = [path = *options_.qrPngPath, printer = printer_](const QRImage& image) {
-      if (auto written = writeQRPng(image, path); !written) printer->note("orvane: cannot write " + path + ": " + written.error());
+    qrSink = [path = *options_.qrPngPath, printer = printer_, write = desktop_.writeQrPng](const QRImage& image) {
+      if (!write) {
+        printer->note("orvane: cannot write " + path + ": this program was built without an image writer");
+        return;
+      }
+      if (auto written = write(image, path); !written) printer->note("orvane: cannot write " + path + ": " + written.error());
     };
   }
   view_ = std::make_shared<HeadlessView>(printer_, std::move(qrSink));
-  media_ = std::make_unique<MacMediaServices>(mainQueue_, log);
+  media_ = std::make_unique<MacMediaServices>(mainQueue_, log, desktop_.artworkCodec);
 
   PairingServerServices services;
   services.queue = serverQueue_;
@@ -126,10 +126,10 @@ std::optional<int> HeadlessApp::start() {
   hub.main = mainQueue_;
   hub.defaults = *defaults;
   hub.server = server_;
-  hub.pasteboard = makePasteboard(log);
+  hub.pasteboard = desktop_.makePasteboard(log);
   hub.wake = std::make_shared<LogindWakeSignal>(Logger(log, "wake"));
   hub.macMedia = media_->watcher();
-  hub.workspace = std::make_shared<QtWorkspace>(Logger(log, "workspace"), media_->canControlPlayers());
+  hub.workspace = desktop_.makeWorkspace(Logger(log, "workspace"), media_->canControlPlayers());
   hub.notifications = std::make_shared<FreedesktopNotifications>(Logger(log, "banners"));
   hub.log = log;
   hub_ = AppState::create(std::move(hub), false);
@@ -154,16 +154,6 @@ std::optional<int> HeadlessApp::start() {
   hub_->setEventListener(view_);
   hub_->startServer();
   return std::nullopt;
-}
-
-std::shared_ptr<Pasteboard> HeadlessApp::makePasteboard(const std::shared_ptr<LogSink>& log) {
-  // Without a display (or with one Qt could not reach, where it falls back to a platform
-  // of its own) there is no desktop clipboard: Orvane keeps one, which `copy` fills.
-  if (!hasDesktopDisplay()) return std::make_shared<MemoryPasteboard>();
-  Logger logger(log, "clipboard");
-  DesktopPasteboard desktop = makeDesktopPasteboard(logger);
-  logger.info("syncing the desktop's clipboard through " + std::string(nameOf(desktop.kind)));
-  return std::shared_ptr<Pasteboard>(std::move(desktop.pasteboard));
 }
 
 void HeadlessApp::handleCommand(const std::string& line) {

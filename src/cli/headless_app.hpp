@@ -4,6 +4,7 @@
 #include <string>
 
 #include "cli/cli_options.hpp"
+#include "cli/desktop_services.hpp"
 #include "cli/event_printer.hpp"
 #include "app/app_state.hpp"
 #include "app/store/device_bridge_store.hpp"
@@ -24,12 +25,12 @@ namespace orvane::cli {
 
 // The program without windows: the hub and its server, events on standard output,
 // commands from standard input, through the store as the windows do. Nothing here
-// talks to the server but the hub. Runs
-// inside a QCoreApplication, or a QGuiApplication when a display is there so that the
-// desktop's clipboard is synced.
+// talks to the server but the hub. Runs inside a QCoreApplication, or a QGuiApplication
+// when a display is there so that the desktop's clipboard is synced; what it takes
+// from the desktop comes through `desktop`.
 class HeadlessApp {
  public:
-  explicit HeadlessApp(Options options);
+  HeadlessApp(Options options, DesktopServices desktop);
   ~HeadlessApp();
 
   // Sets everything up and starts serving; the exit status on failure.
@@ -42,11 +43,11 @@ class HeadlessApp {
 
  private:
   bool passTermsGate(UserDefaults& defaults);
-  std::shared_ptr<Pasteboard> makePasteboard(const std::shared_ptr<LogSink>& log);
   void release();
   void finishArchiveWrites();
 
   Options options_;
+  DesktopServices desktop_;
   std::shared_ptr<QtMainQueue> mainQueue_;
   std::shared_ptr<EventPrinter> printer_;
   std::shared_ptr<JsonDefaultsFile> defaults_;

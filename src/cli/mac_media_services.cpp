@@ -6,14 +6,14 @@
 #include "platform/linux/perl_media_remote_adapter.hpp"
 #include "platform/qt/mpris_media_key_output.hpp"
 #include "platform/qt/mpris_now_playing_reader.hpp"
-#include "platform/qt/qt_artwork_codec.hpp"
 
 namespace orvane::cli {
 
-MacMediaServices::MacMediaServices(std::shared_ptr<SerialQueue> main, std::shared_ptr<LogSink> log)
+MacMediaServices::MacMediaServices(std::shared_ptr<SerialQueue> main, std::shared_ptr<LogSink> log,
+                                   std::shared_ptr<ArtworkCodec> artworkCodec)
     : adapter_(std::make_shared<PerlMediaRemoteAdapter>(PerlMediaRemoteAdapter::besideProgram(), main)),
       mediaKeys_(std::make_shared<MprisMediaKeyOutput>(adapter_, Logger(log, "media"))),
-      artwork_(std::make_shared<ArtworkRendition>(std::make_shared<QtArtworkCodec>())),
+      artwork_(artworkCodec ? std::make_shared<ArtworkRendition>(std::move(artworkCodec)) : nullptr),
       reader_(std::make_shared<MprisNowPlayingReader>(main, Logger(log, "media"))),
       queue_(std::make_shared<ThreadQueue>("zel.mac-media", log)) {
   MacMediaWatcherServices services;
@@ -22,7 +22,7 @@ MacMediaServices::MacMediaServices(std::shared_ptr<SerialQueue> main, std::share
   services.adapter = adapter_;
   services.reader = reader_;
   // The cover is re-encoded on the watcher's thread and handed to the hub with the track.
-  services.prepareArtwork = [artwork = artwork_](const Bytes& cover) { return artwork->make(cover); };
+  if (artwork_) services.prepareArtwork = [artwork = artwork_](const Bytes& cover) { return artwork->make(cover); };
   watcher_ = std::make_shared<MacMediaWatcher>(std::move(services));
   Logger(log, "media").info(adapter_->isAvailable() ? "this computer's player is read through the outside adapter"
                                                     : "this computer's player is read through MPRIS");

@@ -10,6 +10,7 @@
 #include "features/media/mac_now_playing.hpp"
 
 namespace orvane {
+class ArtworkCodec;
 class ArtworkRendition;
 class MacMediaWatcher;
 class MprisMediaKeyOutput;
@@ -27,7 +28,10 @@ namespace orvane::cli {
 // adapter's stream process and the watcher's thread.
 class MacMediaServices {
  public:
-  MacMediaServices(std::shared_ptr<SerialQueue> main, std::shared_ptr<LogSink> log);
+  // Covers are re-encoded for the phone with `artworkCodec`; without one they go
+  // without renditions.
+  MacMediaServices(std::shared_ptr<SerialQueue> main, std::shared_ptr<LogSink> log,
+                   std::shared_ptr<ArtworkCodec> artworkCodec);
   ~MacMediaServices();
   MacMediaServices(const MacMediaServices&) = delete;
   MacMediaServices& operator=(const MacMediaServices&) = delete;

@@ -1,6 +1,6 @@
 // The chooser on a real X server and a real Wayland compositor. Run through
 // x11_env.sh (X11*) and sway_env.sh (Sway*).
-#include "platform/qt/desktop_pasteboard.hpp"
+#include "platform/qt/gui/desktop_pasteboard.hpp"
 
 #include <gtest/gtest.h>
 

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "desktop_test_support.hpp"
-#include "platform/qt/qt_pasteboard.hpp"
+#include "platform/qt/gui/qt_pasteboard.hpp"
 #include "platform/qt/wl_clipboard_pasteboard.hpp"
 
 namespace orvane::testing {

@@ -10,7 +10,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "platform/qt/qt_workspace.hpp"
+#include "platform/qt/gui/qt_workspace.hpp"
 #include "temp_dir.hpp"
 
 namespace orvane::testing {

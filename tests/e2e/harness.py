@@ -126,10 +126,25 @@ class Process:
         for raw in self._proc.stderr:
             with self._lock:
                 self._stderr.append(raw.decode("utf-8", "replace").rstrip("\n"))
+                self._lock.notify_all()
 
     def stderr_text(self):
         with self._lock:
             return "\n".join(self._stderr)
+
+    def expect_stderr(self, text, timeout=DEFAULT_WAIT):
+        """Waits until a line of standard error contains `text`; returns that line."""
+        deadline = time.monotonic() + timeout
+        with self._lock:
+            while True:
+                for line in self._stderr:
+                    if text in line:
+                        return line
+                left = deadline - time.monotonic()
+                if left <= 0:
+                    raise Failure(f"{self.name}: no line with {text!r} on standard error within {timeout} s;"
+                                  f" it has:\n" + "\n".join(self._stderr[-20:]))
+                self._lock.wait(left)
 
     def sanitizer_report(self, max_lines=120):
         """The first sanitizer report on standard error, up to its SUMMARY line, or None."""
@@ -293,6 +308,8 @@ class Sandbox:
         # No D-Bus session of the developer's desktop: the headless program must not
         # need one.
         env.pop("DBUS_SESSION_BUS_ADDRESS", None)
+        # D-Bus would find that session's bus in the runtime folder as well.
+        env.pop("XDG_RUNTIME_DIR", None)
         # Nor its display: without one the computer keeps a clipboard of its own, which
         # the `copy` command fills, so that no test touches the developer's clipboard.
         for name in ("DISPLAY", "WAYLAND_DISPLAY"):

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "platform/qt/desktop_pasteboard.hpp"
+#include "platform/qt/gui/desktop_pasteboard.hpp"
 
 namespace orvane {
 namespace {

@@ -1,7 +1,7 @@
 // Cover art through Qt's codecs, all the way into the `media_post` body: a small PNG
 // kept as it is for the large image beside a re-encoded small JPEG, a large cover
 // shrunk into both budgets, and bytes that are no image left out.
-#include "platform/qt/qt_artwork_codec.hpp"
+#include "platform/qt/gui/qt_artwork_codec.hpp"
 
 #include <gtest/gtest.h>
 

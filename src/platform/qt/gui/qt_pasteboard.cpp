@@ -1,4 +1,4 @@
-#include "platform/qt/qt_pasteboard.hpp"
+#include "platform/qt/gui/qt_pasteboard.hpp"
 
 #include <QClipboard>
 #include <QGuiApplication>

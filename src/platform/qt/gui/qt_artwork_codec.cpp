@@ -1,4 +1,4 @@
-#include "platform/qt/qt_artwork_codec.hpp"
+#include "platform/qt/gui/qt_artwork_codec.hpp"
 
 #include <QBuffer>
 #include <QByteArray>

@@ -1,4 +1,4 @@
-#include "platform/qt/qr_png_writer.hpp"
+#include "platform/qt/gui/qr_png_writer.hpp"
 
 #include <QImage>
 #include <QSaveFile>

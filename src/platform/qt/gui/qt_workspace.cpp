@@ -1,9 +1,9 @@
-#include "platform/qt/qt_workspace.hpp"
+#include "platform/qt/gui/qt_workspace.hpp"
 
 #include <QDesktopServices>
 #include <QUrl>
 
-#include "platform/qt/desktop_display.hpp"
+#include "platform/qt/gui/desktop_display.hpp"
 
 namespace orvane {
 

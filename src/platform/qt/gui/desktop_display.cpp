@@ -1,4 +1,4 @@
-#include "platform/qt/desktop_display.hpp"
+#include "platform/qt/gui/desktop_display.hpp"
 
 #include <QGuiApplication>
 

@@ -1,10 +1,10 @@
-#include "platform/qt/desktop_pasteboard.hpp"
+#include "platform/qt/gui/desktop_pasteboard.hpp"
 
 #include <QGuiApplication>
 
 #include <cstdlib>
 
-#include "platform/qt/qt_pasteboard.hpp"
+#include "platform/qt/gui/qt_pasteboard.hpp"
 #include "platform/qt/wl_clipboard_pasteboard.hpp"
 
 namespace orvane {
