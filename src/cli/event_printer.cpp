@@ -1,5 +1,7 @@
 #include "cli/event_printer.hpp"
 
+#include <algorithm>
+
 #include "cli/qr_terminal.hpp"
 #include "cli/terminal_safe.hpp"
 
@@ -59,12 +61,11 @@ void EventPrinter::printJsonLine(std::string_view line) {
 }
 
 void EventPrinter::printState(const std::string& key, StateBuilder build) {
-  auto [earlier, isNew] = stateAt_.try_emplace(key, states_.size());
-  if (!isNew) {
-    states_[earlier->second].build = nullptr;
-    earlier->second = states_.size();
-  }
-  states_.push_back({lines_.size(), std::move(build)});
+  // A state is printed once, at its last place: an earlier place of it is dropped. The
+  // list holds one place per state (a handful), so it stays short however long a burst.
+  auto earlier = std::find_if(states_.begin(), states_.end(), [&](const StatePlace& s) { return s.key == key; });
+  if (earlier != states_.end()) states_.erase(earlier);
+  states_.push_back({key, lines_.size(), std::move(build)});
   gathered();
 }
 
@@ -86,17 +87,11 @@ void EventPrinter::writeSettled() {
   // once there is a good piece of it, so that a burst of thousands of events is never
   // held whole.
   constexpr std::size_t piece = 64 * 1024;
-  std::size_t settled = lines_.size();
-  for (const StatePlace& state : states_) {
-    if (state.build) {
-      settled = state.at;
-      break;
-    }
-  }
+  const std::size_t settled = states_.empty() ? lines_.size() : states_.front().at;
   if (settled < piece) return;
   std::fwrite(lines_.data(), 1, settled, out_);
   lines_.erase(0, settled);
-  for (StatePlace& state : states_) state.at = state.at > settled ? state.at - settled : 0;
+  for (StatePlace& state : states_) state.at -= settled;
 }
 
 void EventPrinter::flush() {
@@ -107,7 +102,6 @@ void EventPrinter::flush() {
   lines.swap(lines_);
   std::vector<StatePlace> states;
   states.swap(states_);
-  stateAt_.clear();
   std::size_t from = 0;
   for (const StatePlace& state : states) {
     if (!state.build) continue;

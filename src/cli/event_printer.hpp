@@ -6,7 +6,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include <nlohmann/json.hpp>
@@ -61,8 +60,9 @@ class EventPrinter : public std::enable_shared_from_this<EventPrinter> {
  private:
   // Where a state's event goes among the lines, and how it is made.
   struct StatePlace {
-    std::size_t at;      // offset in lines_
-    StateBuilder build;  // none once a later change replaced it
+    std::string key;
+    std::size_t at;  // offset in lines_
+    StateBuilder build;
   };
   std::string format(const Event& event, const std::optional<QRImage>& qr) const;
   void gathered();
@@ -72,8 +72,7 @@ class EventPrinter : public std::enable_shared_from_this<EventPrinter> {
   std::FILE* out_;
   std::shared_ptr<SerialQueue> flushOn_;
   std::string lines_;                                     // formatted events not yet written
-  std::vector<StatePlace> states_;                        // in the order of their places
-  std::unordered_map<std::string, std::size_t> stateAt_;  // each state's live entry in states_
+  std::vector<StatePlace> states_;  // the last place of each state, in the order of the places
   bool flushPosted_ = false;
 };
 

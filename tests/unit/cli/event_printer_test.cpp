@@ -101,7 +101,9 @@ TEST_F(BatchedPrinterTest, ALongBurstIsWrittenInPiecesUpToTheFirstStateStillOpen
   for (int i = 0; i < 200; ++i) printer_->print(big);
   EXPECT_EQ(out_.text().size(), expected.size() + 45);
   count = 2;
+  // Moved to the end, the state no longer holds what came before its new place.
   printer_->printState("list", listOf(&count));
+  EXPECT_EQ(out_.text().size(), expected.size() + 45 + 200 * bigLine.size());
   queue_->runUntilIdle();
   EXPECT_TRUE(out_.text().ends_with(bigLine + "{\"event\":\"list\",\"count\":2}\n"));
 }
