@@ -14,16 +14,15 @@ BatchingPoster::BatchingPoster(std::shared_ptr<SerialQueue> target, std::size_t 
 
 void BatchingPoster::post(SerialQueue::Task task) {
   const bool fromTarget = target_->isCurrent();
-  bool first = false;
-  {
-    std::unique_lock lock(mutex_);
-    if (!fromTarget) taken_.wait(lock, [&] { return closed_ || gathered_.size() < capacity_; });
-    if (closed_) return;
-    first = gathered_.empty();
-    gathered_.push_back(std::move(task));
-  }
-  // Posted outside the lock: a queue may run the batch at once on another thread, and
-  // the batch takes the lock.
+  std::unique_lock lock(mutex_);
+  if (!fromTarget) taken_.wait(lock, [&] { return closed_ || gathered_.size() < capacity_; });
+  if (closed_) return;
+  const bool first = gathered_.empty();
+  gathered_.push_back(std::move(task));
+  // The batch is put on the queue before the lock is let go: a task that joins the batch
+  // on another thread must find it queued already, or work that thread then posts to
+  // the queue directly would run before the task it posted first. Queues never run a
+  // task inside `post`, so the batch, should it start at once, only waits for the lock.
   if (first) {
     target_->post([weak = weak_from_this()] {
       if (auto self = weak.lock()) self->runBatch();

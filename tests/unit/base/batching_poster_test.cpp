@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <future>
+#include <mutex>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -75,6 +76,58 @@ TEST_F(BatchingPosterTest, ClosingDropsWhatWaitsAndWhatComesLater) {
   queue_->runUntilIdle();
   EXPECT_TRUE(ran_.empty());
   EXPECT_EQ(poster->waiting(), 0u);
+}
+
+// A queue whose first post holds its caller until the test lets it go: the moment
+// between a batch's first task and the batch reaching the queue, made long.
+class HeldFirstPost final : public SerialQueue {
+ public:
+  explicit HeldFirstPost(std::shared_ptr<SerialQueue> inner) : inner_(std::move(inner)) {}
+  const std::string& label() const override { return inner_->label(); }
+  void post(Task task) override {
+    if (!held_.exchange(true)) {
+      entered_.set_value();
+      released_.wait();
+    }
+    std::lock_guard lock(mutex_);
+    inner_->post(std::move(task));
+  }
+  DelayedWork postAfter(Duration delay, Task task) override {
+    std::lock_guard lock(mutex_);
+    return inner_->postAfter(delay, std::move(task));
+  }
+  bool isCurrent() const override { return false; }
+
+  void waitUntilHeld() { entered_.get_future().wait(); }
+  void release() { release_.set_value(); }
+
+ private:
+  std::shared_ptr<SerialQueue> inner_;
+  std::mutex mutex_;
+  std::atomic<bool> held_{false};
+  std::promise<void> entered_;
+  std::promise<void> release_;
+  std::shared_future<void> released_ = release_.get_future().share();
+};
+
+TEST_F(BatchingPosterTest, ATaskThatJoinsABatchStillOnItsWayRunsBeforeWhatItsThreadPostsNext) {
+  auto held = std::make_shared<HeldFirstPost>(queue_);
+  auto poster = BatchingPoster::create(held);
+  std::thread first([&] { poster->post(record("first")); });
+  held->waitUntilHeld();
+  auto second = std::async(std::launch::async, [&] {
+    poster->post(record("second"));
+    held->post(record("posted directly after"));
+  });
+  // Given time to overtake the batch on its way, a faulty poster lets the second thread
+  // post past it; a sound one holds that thread until the batch is queued.
+  const bool overtook = second.wait_for(std::chrono::milliseconds(200)) == std::future_status::ready;
+  held->release();
+  first.join();
+  second.get();
+  queue_->runUntilIdle();
+  EXPECT_FALSE(overtook);
+  EXPECT_EQ(ran_, (std::vector<std::string>{"first", "second", "posted directly after"}));
 }
 
 TEST(BatchingPosterBound, AProducerAheadByTheCapacityWaitsUntilTheQueueCatchesUp) {
