@@ -22,6 +22,12 @@ bool shows(const BridgeNotification& row, const PhoneNotif& notif) {
          !row.isRead && row.replyResult == notif.replyResult && row.replyDetail == notif.replyDetail;
 }
 
+bool sameEntry(const BridgeNotification& row, const PhoneNotif& notif) {
+  // Revisions are never reused: one that matches names the same entry.
+  if (notif.revision != 0 && row.revision == notif.revision) return true;
+  return row.id == notif.id;
+}
+
 // Where the row of `id` is, looked for first just after the row found last: lists move
 // along by one at a time, so that is nearly always where it is.
 std::size_t findRow(const std::vector<BridgeNotification>& rows, const std::string& id, std::size_t hint) {
@@ -46,9 +52,14 @@ bool mirrorNotifications(std::vector<BridgeNotification>& rows, const std::vecto
   // done in place, without a list of its own.
   const std::size_t dropped = notifs.empty() ? rows.size() : std::min(findRow(rows, notifs[0].id, 0), rows.size());
   std::size_t kept = 0;
-  while (kept < notifs.size() && dropped + kept < rows.size() && rows[dropped + kept].id == notifs[kept].id) ++kept;
+  while (kept < notifs.size() && dropped + kept < rows.size() && sameEntry(rows[dropped + kept], notifs[kept])) ++kept;
   bool slides = dropped + kept == rows.size();
-  for (std::size_t i = kept; slides && i < notifs.size(); ++i) slides = findRow(rows, notifs[i].id, rows.size()) == none;
+  // An entry that comes after the kept ones but had a row among those dropped has only
+  // moved: that is no slide. (Its id among the kept rows would be the same id twice in
+  // the list, which the slide mirrors as well: the later one gets a row of its own.)
+  for (std::size_t i = kept; slides && i < notifs.size(); ++i) {
+    for (std::size_t r = 0; slides && r < dropped; ++r) slides = rows[r].id != notifs[i].id;
+  }
   if (slides) {
     if (dropped == 0 && kept == notifs.size()) {
       bool same = true;
