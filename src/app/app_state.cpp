@@ -137,10 +137,7 @@ void AppState::construct() {
   }
 
   if (services_.notifications) services_.notifications->setCategories(banner::categories());
-
-  clipPoll_ = RepeatingTimer(services_.main, clipPollInterval, [weak = weak_from_this()] {
-    if (auto self = weak.lock()) self->pollPasteboard();
-  });
+  // The pasteboard's poll waits for the link, which starts down (see updateClipPoll).
 
   if (services_.wake) {
     services_.wake->setHandler([weak = weak_from_this()] {
@@ -346,6 +343,9 @@ void AppState::setClipboard(bool enabled) {
   clipboardEnabled = enabled;
   // What is on the pasteboard when the switch is turned on is not sent.
   lastChangeCount_ = services_.pasteboard->changeCount();
+  // A watcher that died while the switch was off is reported now.
+  if (enabled) checkPasteboardLimitation();
+  updateClipPoll();
 }
 
 void AppState::clearClipHistory() { clipHistory = std::vector<ClipHistoryItem>{}; }
@@ -371,12 +371,31 @@ void AppState::shutdown(std::function<void()> done) {
 
 // ---- clipboard ----
 
-void AppState::pollPasteboard() {
+void AppState::updateClipPoll() {
+  const bool wanted = !shutDown_ && *clipboardEnabled && linkState->isConnected();
+  if (wanted == clipPoll_.running()) return;
+  if (!wanted) {
+    clipPoll_.stop();
+    return;
+  }
+  checkPasteboardLimitation();
+  // The first look is one interval from now: a copy made since the count was last taken
+  // goes then.
+  clipPoll_ = RepeatingTimer(services_.main, clipPollInterval, [weak = weak_from_this()] {
+    if (auto self = weak.lock()) self->pollPasteboard();
+  });
+}
+
+void AppState::checkPasteboardLimitation() {
   // The desktop's clipboard may stop seeing copies later (its watcher died).
   if (auto limitation = services_.pasteboard->limitation(); limitation != *clipboardLimited) {
     if (limitation) log_.error(*limitation);
     clipboardLimited = std::move(limitation);
   }
+}
+
+void AppState::pollPasteboard() {
+  checkPasteboardLimitation();
   if (!*clipboardEnabled || !linkState->isConnected()) return;
   if (services_.pasteboard->changeCount() == lastChangeCount_) return;
   sendPasteboardText();
@@ -412,7 +431,8 @@ void AppState::applyReceivedClip(const std::string& text) {
 }
 
 void AppState::recordClip(const std::string& text, bool outgoing) {
-  clipHistory = ClipHistory::adding(*clipHistory, ClipHistoryItem{crypto::uuidString(), text, services_.clock->wallNow(), outgoing});
+  clipHistory = ClipHistory::adding(*clipHistory,
+                                    ClipHistoryItem{crypto::uuidString(), text, services_.clock->wallNow(), outgoing});
 }
 
 // ---- connection ----
@@ -437,6 +457,7 @@ void AppState::applyState(const LinkState& state) {
   } else {
     phoneAddress = std::nullopt;
   }
+  updateClipPoll();
 }
 
 void AppState::handleWake() {
@@ -532,7 +553,8 @@ void AppState::serverMediaCommandResult(MediaKeyPoster::Dispatch dispatch) {
     hub.lastMediaDispatch = dispatch;
     if (dispatch == MediaKeyPoster::Dispatch::posted && hub.services_.macMedia) hub.services_.macMedia->refresh();
     if (dispatch == MediaKeyPoster::Dispatch::permissionUnavailable) {
-      if (const bool trusted = hub.readTrust(); trusted != *hub.accessibilityTrusted) hub.accessibilityTrusted = trusted;
+      if (const bool trusted = hub.readTrust(); trusted != *hub.accessibilityTrusted)
+        hub.accessibilityTrusted = trusted;
     }
   });
 }

@@ -42,9 +42,9 @@ struct AppStateServices {
   std::shared_ptr<UserDefaults> defaults;
   std::shared_ptr<PairingServerControl> server;
   std::shared_ptr<Pasteboard> pasteboard;
-  std::shared_ptr<WakeSignal> wake;            // none: wake from sleep is not noticed
-  std::shared_ptr<MacMediaObserver> macMedia;  // none: this computer's player is not watched
-  std::shared_ptr<Workspace> workspace;        // none: links never open, media keys never trusted
+  std::shared_ptr<WakeSignal> wake;                  // none: wake from sleep is not noticed
+  std::shared_ptr<MacMediaObserver> macMedia;        // none: this computer's player is not watched
+  std::shared_ptr<Workspace> workspace;              // none: links never open, media keys never trusted
   std::shared_ptr<UserNotifications> notifications;  // none: no banners
   std::shared_ptr<LogSink> log;
   // How long the server's queue waits for the main thread to say whether this
@@ -144,6 +144,8 @@ class AppState final : public PairingServerDelegate, public std::enable_shared_f
   // A playback command for the phone's player ("play", "pause", "toggle", "next",
   // "prev"); only while the link is up, and the server sends only a word it accepts.
   void sendMediaCommand(const std::string& word);
+  // One tick of the pasteboard's poll, which runs while the sync is on and the link is
+  // up: sends a copy made since the last look.
   void pollPasteboard();
   // Puts text on the pasteboard as if the user had copied it here.
   void copyToPasteboard(const std::string& text);
@@ -173,8 +175,8 @@ class AppState final : public PairingServerDelegate, public std::enable_shared_f
   void serverPhoneStatusChanged(const PhoneStatus& status) override;
   void serverClipboardReceived(const std::string& text, const std::string& clipID, const std::string& origin) override;
   void serverMediaChanged(const std::optional<std::string>& app, const std::optional<std::string>& title,
-                          const std::optional<std::string>& artist, const std::optional<std::string>& album, bool playing,
-                          const std::optional<Bytes>& artwork) override;
+                          const std::optional<std::string>& artist, const std::optional<std::string>& album,
+                          bool playing, const std::optional<Bytes>& artwork) override;
   void serverMediaCommandResult(MediaKeyPoster::Dispatch dispatch) override;
   // Asks the main thread, waiting at most 0.5 s; never call it on the main thread.
   std::optional<bool> serverMacIsPlaying() override;
@@ -210,6 +212,11 @@ class AppState final : public PairingServerDelegate, public std::enable_shared_f
     if (auto listener = events_.lock()) call(*listener);
   }
 
+  // Starts the pasteboard's poll when the sync is on and the link is up, and stops it
+  // when either is no longer so.
+  void updateClipPoll();
+  // Publishes `clipboardLimited` when the pasteboard's limitation changed.
+  void checkPasteboardLimitation();
   void applyState(const LinkState& state);
   // Marks a notification entry as changed (see PhoneNotif::revision).
   void revise(PhoneNotif& notif) { notif.revision = ++lastNotifRevision_; }

@@ -26,19 +26,23 @@ TEST_F(HubTest, ConstructionTellsTheServerInOrderAndReadsThePasteboardAfterTheSt
   EXPECT_EQ(hub->linkState.get(), LinkState::disconnected("Starting\u2026"));
 }
 
+// A desktop clipboard that says when it misses copies made elsewhere.
+struct LimitedPasteboard final : Pasteboard {
+  std::int64_t changeCount() override { return 0; }
+  std::optional<std::string> string() override { return std::nullopt; }
+  void setString(const std::string&) override {}
+  std::optional<std::string> limitation() const override { return why; }
+  std::optional<std::string> why = "copies elsewhere are missed";
+};
+
 TEST_F(HubTest, APasteboardThatMissesCopiesIsReportedWhenItSaysSo) {
-  struct Limited final : Pasteboard {
-    std::int64_t changeCount() override { return 0; }
-    std::optional<std::string> string() override { return std::nullopt; }
-    void setString(const std::string&) override {}
-    std::optional<std::string> limitation() const override { return why; }
-    std::optional<std::string> why = "copies elsewhere are missed";
-  };
-  auto limited = std::make_shared<Limited>();
+  auto limited = std::make_shared<LimitedPasteboard>();
   AppStateServices s = services();
   s.pasteboard = limited;
+  defaults->set("zel.clipboard.sync.enabled", true);
   hub = AppState::create(std::move(s), false);
   EXPECT_EQ(*hub->clipboardLimited, "copies elsewhere are missed");
+  connect();
   int assignments = 0;
   auto watch = hub->clipboardLimited.subscribe([&](const auto&) { ++assignments; });
   main->advance(std::chrono::seconds(3));
@@ -55,6 +59,35 @@ TEST_F(HubTest, APasteboardThatMissesCopiesIsReportedWhenItSaysSo) {
   EXPECT_FALSE(*hub->clipboardLimited) << "a pasteboard that sees every copy reports nothing";
 }
 
+TEST_F(HubTest, AClipboardThatFailedWhileNotPolledIsReportedWhenThePollCouldStart) {
+  struct Row {
+    const char* name;
+    bool syncOn;  // off: the sync is switched on, with the link still down; on: the link comes up
+  };
+  const Row rows[] = {
+      {"the sync switched on, the link still down", false},
+      {"the link comes up with the sync on", true},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    auto limited = std::make_shared<LimitedPasteboard>();
+    limited->why.reset();
+    AppStateServices s = services();
+    s.pasteboard = limited;
+    defaults->set("zel.clipboard.sync.enabled", row.syncOn);
+    hub = AppState::create(std::move(s), false);
+    limited->why = "the clipboard watcher stopped";
+    main->advance(std::chrono::seconds(5));
+    EXPECT_FALSE(*hub->clipboardLimited) << "nothing looks while nothing is polled";
+    if (row.syncOn) {
+      connect();
+    } else {
+      hub->setClipboard(true);
+    }
+    EXPECT_EQ(*hub->clipboardLimited, "the clipboard watcher stopped");
+  }
+}
+
 TEST_F(HubTest, WithoutStartNowTheServerWaitsForTheCaller) {
   build(false);
   EXPECT_EQ(server->calls, (std::vector<std::string>{"setDelegate", "setClipboardEnabled 0"}));
@@ -65,7 +98,9 @@ TEST_F(HubTest, WithoutStartNowTheServerWaitsForTheCaller) {
 TEST_F(HubTest, TheComputersDeviceIDIsMadeOnceAndKept) {
   build();
   const std::string first = hub->macDeviceID();
-  EXPECT_TRUE(std::regex_match(first, std::regex("[0-9A-F]{8}-[0-9A-F]{4}-4[0-9A-F]{3}-[89AB][0-9A-F]{3}-[0-9A-F]{12}"))) << first;
+  EXPECT_TRUE(
+      std::regex_match(first, std::regex("[0-9A-F]{8}-[0-9A-F]{4}-4[0-9A-F]{3}-[89AB][0-9A-F]{3}-[0-9A-F]{12}")))
+      << first;
   EXPECT_EQ(defaults->string("zel.macDeviceID"), first);
   hub.reset();
   build();
@@ -124,7 +159,8 @@ TEST_F(HubTest, AnInvitationSetsItsFieldsInOrder) {
   hub->serverInvitationChanged("ZEL1|abc", 300, "192.0.2.7", 17431, {"192.0.2.7", "198.51.100.2"}, std::nullopt);
   EXPECT_TRUE(order.empty()) << "nothing changes on the server's queue";
   main->runUntilIdle();
-  EXPECT_EQ(order, (std::vector<std::string>{"lastQRText", "qrImage", "inviteExpiresIn", "listenerIP", "listenerPort", "allIPs"}));
+  EXPECT_EQ(order, (std::vector<std::string>{"lastQRText", "qrImage", "inviteExpiresIn", "listenerIP", "listenerPort",
+                                             "allIPs"}));
   EXPECT_EQ(*hub->listenerIP, "192.0.2.7");
   EXPECT_EQ(hub->allIPs->size(), 2u);
 }
@@ -188,7 +224,8 @@ TEST_F(HubTest, WakeRestartsAndNudgesOnlyAPairedPhoneThatIsAway) {
     server = std::make_shared<RecordingServer>();
     build();
     if (row.paired) hub->serverPairedDeviceChanged("Pixel", "pixel-8");
-    hub->serverStateChanged(row.connected ? LinkState::connected() : LinkState::disconnected("Listening on port 17431"));
+    hub->serverStateChanged(row.connected ? LinkState::connected()
+                                          : LinkState::disconnected("Listening on port 17431"));
     main->runUntilIdle();
     main->advance(seconds(2));  // past the media requests of a connection
     server->calls.clear();
