@@ -75,7 +75,10 @@ AppState::AppState(AppStateServices services, bool startNow)
   macDeviceID_ = loadOrCreateMacDeviceID();
 }
 
-AppState::~AppState() { toMain_->close(); }
+AppState::~AppState() {
+  toMain_->close();
+  countdownTick_.cancel();
+}
 
 void AppState::construct() {
   auto& server = *services_.server;
@@ -97,12 +100,9 @@ void AppState::construct() {
     clipboardLimited = limitation;
   }
 
-  // The invitation counts down by whole seconds while above zero; a new invitation
-  // comes only from the server or the user.
-  countdown_ = RepeatingTimer(services_.main, countdownInterval, [weak = weak_from_this()] {
-    auto self = weak.lock();
-    if (self && *self->inviteExpiresIn > 0) self->inviteExpiresIn = *self->inviteExpiresIn - 1;
-  });
+  // The invitation's countdown keeps to whole seconds from now, whether or not anyone
+  // shows it; a new invitation comes only from the server or the user.
+  countdownOrigin_ = services_.clock->now();
 
   if (services_.notifications) {
     services_.notifications->setResponseHandler([weak = weak_from_this()](const NotificationResponse& response) {
@@ -154,6 +154,57 @@ std::string AppState::loadOrCreateMacDeviceID() {
 }
 
 bool AppState::readTrust() const { return services_.workspace && services_.workspace->isProcessTrusted(); }
+
+// ---- the invitation's countdown ----
+
+void AppState::CountdownDemand::release() {
+  if (auto hub = std::exchange(hub_, {}).lock()) hub->endCountdownDemand();
+}
+
+AppState::CountdownDemand AppState::showCountdown() {
+  // Once the hub shuts down the countdown stays where it stopped.
+  if (countdownDemands_++ == 0 && !shutDown_) {
+    scheduleCountdownTick();
+    catchUpCountdown();
+  }
+  return CountdownDemand(weak_from_this());
+}
+
+void AppState::endCountdownDemand() {
+  if (countdownDemands_ == 0) return;
+  if (--countdownDemands_ == 0) countdownTick_.cancel();
+}
+
+std::int64_t AppState::countdownTicksDue() const {
+  return (services_.clock->now() - countdownOrigin_) / countdownInterval;
+}
+
+void AppState::catchUpCountdown() {
+  const std::int64_t due = countdownTicksDue();
+  // One subtraction per tick, as the ticks would have made them: the value ends on the
+  // very same double.
+  double remaining = *inviteExpiresIn;
+  bool changed = false;
+  for (std::int64_t tick = countdownTicksAccounted_; tick < due && remaining > 0; ++tick) {
+    remaining -= 1;
+    changed = true;
+  }
+  countdownTicksAccounted_ = due;
+  if (changed) inviteExpiresIn = remaining;
+}
+
+void AppState::scheduleCountdownTick() {
+  if (shutDown_) return;
+  const SteadyTime next = countdownOrigin_ + (countdownTicksDue() + 1) * countdownInterval;
+  countdownTick_ = services_.main->postAfter(next - services_.clock->now(), [weak = weak_from_this()] {
+    auto self = weak.lock();
+    if (!self || self->countdownDemands_ == 0) return;
+    // The next tick first, so that a watcher of the value that ends the last demand
+    // cancels it.
+    self->scheduleCountdownTick();
+    self->catchUpCountdown();
+  });
+}
 
 // ---- user operations ----
 
@@ -364,7 +415,7 @@ void AppState::reconnectNow() {
 void AppState::shutdown(std::function<void()> done) {
   // Nothing may start the server again once it is closing.
   shutDown_ = true;
-  countdown_.stop();
+  countdownTick_.cancel();
   clipPoll_.stop();
   services_.server->shutdown(std::move(done));
 }
@@ -482,6 +533,8 @@ void AppState::serverInvitationChanged(const std::string& qrText, double expires
   onMain([qrText, expiresIn, ip, port, ips, image](AppState& hub) {
     hub.lastQRText = qrText;
     hub.qrImage = image;
+    // The ticks that came before it are not the new invitation's.
+    hub.countdownTicksAccounted_ = hub.countdownTicksDue();
     hub.inviteExpiresIn = expiresIn;
     hub.listenerIP = ip;
     hub.listenerPort = port;
