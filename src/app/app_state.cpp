@@ -75,7 +75,10 @@ AppState::AppState(AppStateServices services, bool startNow)
   macDeviceID_ = loadOrCreateMacDeviceID();
 }
 
-AppState::~AppState() { toMain_->close(); }
+AppState::~AppState() {
+  toMain_->close();
+  countdownTick_.cancel();
+}
 
 void AppState::construct() {
   auto& server = *services_.server;
@@ -97,12 +100,9 @@ void AppState::construct() {
     clipboardLimited = limitation;
   }
 
-  // The invitation counts down by whole seconds while above zero; a new invitation
-  // comes only from the server or the user.
-  countdown_ = RepeatingTimer(services_.main, countdownInterval, [weak = weak_from_this()] {
-    auto self = weak.lock();
-    if (self && *self->inviteExpiresIn > 0) self->inviteExpiresIn = *self->inviteExpiresIn - 1;
-  });
+  // The invitation's countdown keeps to whole seconds from now, whether or not anyone
+  // shows it; a new invitation comes only from the server or the user.
+  countdownOrigin_ = services_.clock->now();
 
   if (services_.notifications) {
     services_.notifications->setResponseHandler([weak = weak_from_this()](const NotificationResponse& response) {
@@ -137,10 +137,7 @@ void AppState::construct() {
   }
 
   if (services_.notifications) services_.notifications->setCategories(banner::categories());
-
-  clipPoll_ = RepeatingTimer(services_.main, clipPollInterval, [weak = weak_from_this()] {
-    if (auto self = weak.lock()) self->pollPasteboard();
-  });
+  // The pasteboard's poll waits for the link, which starts down (see updateClipPoll).
 
   if (services_.wake) {
     services_.wake->setHandler([weak = weak_from_this()] {
@@ -157,6 +154,57 @@ std::string AppState::loadOrCreateMacDeviceID() {
 }
 
 bool AppState::readTrust() const { return services_.workspace && services_.workspace->isProcessTrusted(); }
+
+// ---- the invitation's countdown ----
+
+void AppState::CountdownDemand::release() {
+  if (auto hub = std::exchange(hub_, {}).lock()) hub->endCountdownDemand();
+}
+
+AppState::CountdownDemand AppState::showCountdown() {
+  // Once the hub shuts down the countdown stays where it stopped.
+  if (countdownDemands_++ == 0 && !shutDown_) {
+    scheduleCountdownTick();
+    catchUpCountdown();
+  }
+  return CountdownDemand(weak_from_this());
+}
+
+void AppState::endCountdownDemand() {
+  if (countdownDemands_ == 0) return;
+  if (--countdownDemands_ == 0) countdownTick_.cancel();
+}
+
+std::int64_t AppState::countdownTicksDue() const {
+  return (services_.clock->now() - countdownOrigin_) / countdownInterval;
+}
+
+void AppState::catchUpCountdown() {
+  const std::int64_t due = countdownTicksDue();
+  // One subtraction per tick, as the ticks would have made them: the value ends on the
+  // very same double.
+  double remaining = *inviteExpiresIn;
+  bool changed = false;
+  for (std::int64_t tick = countdownTicksAccounted_; tick < due && remaining > 0; ++tick) {
+    remaining -= 1;
+    changed = true;
+  }
+  countdownTicksAccounted_ = due;
+  if (changed) inviteExpiresIn = remaining;
+}
+
+void AppState::scheduleCountdownTick() {
+  if (shutDown_) return;
+  const SteadyTime next = countdownOrigin_ + (countdownTicksDue() + 1) * countdownInterval;
+  countdownTick_ = services_.main->postAfter(next - services_.clock->now(), [weak = weak_from_this()] {
+    auto self = weak.lock();
+    if (!self || self->countdownDemands_ == 0) return;
+    // The next tick first, so that a watcher of the value that ends the last demand
+    // cancels it.
+    self->scheduleCountdownTick();
+    self->catchUpCountdown();
+  });
+}
 
 // ---- user operations ----
 
@@ -346,6 +394,9 @@ void AppState::setClipboard(bool enabled) {
   clipboardEnabled = enabled;
   // What is on the pasteboard when the switch is turned on is not sent.
   lastChangeCount_ = services_.pasteboard->changeCount();
+  // A watcher that died while the switch was off is reported now.
+  if (enabled) checkPasteboardLimitation();
+  updateClipPoll();
 }
 
 void AppState::clearClipHistory() { clipHistory = std::vector<ClipHistoryItem>{}; }
@@ -364,19 +415,38 @@ void AppState::reconnectNow() {
 void AppState::shutdown(std::function<void()> done) {
   // Nothing may start the server again once it is closing.
   shutDown_ = true;
-  countdown_.stop();
+  countdownTick_.cancel();
   clipPoll_.stop();
   services_.server->shutdown(std::move(done));
 }
 
 // ---- clipboard ----
 
-void AppState::pollPasteboard() {
+void AppState::updateClipPoll() {
+  const bool wanted = !shutDown_ && *clipboardEnabled && linkState->isConnected();
+  if (wanted == clipPoll_.running()) return;
+  if (!wanted) {
+    clipPoll_.stop();
+    return;
+  }
+  checkPasteboardLimitation();
+  // The first look is one interval from now: a copy made since the count was last taken
+  // goes then.
+  clipPoll_ = RepeatingTimer(services_.main, clipPollInterval, [weak = weak_from_this()] {
+    if (auto self = weak.lock()) self->pollPasteboard();
+  });
+}
+
+void AppState::checkPasteboardLimitation() {
   // The desktop's clipboard may stop seeing copies later (its watcher died).
   if (auto limitation = services_.pasteboard->limitation(); limitation != *clipboardLimited) {
     if (limitation) log_.error(*limitation);
     clipboardLimited = std::move(limitation);
   }
+}
+
+void AppState::pollPasteboard() {
+  checkPasteboardLimitation();
   if (!*clipboardEnabled || !linkState->isConnected()) return;
   if (services_.pasteboard->changeCount() == lastChangeCount_) return;
   sendPasteboardText();
@@ -412,7 +482,8 @@ void AppState::applyReceivedClip(const std::string& text) {
 }
 
 void AppState::recordClip(const std::string& text, bool outgoing) {
-  clipHistory = ClipHistory::adding(*clipHistory, ClipHistoryItem{crypto::uuidString(), text, services_.clock->wallNow(), outgoing});
+  clipHistory = ClipHistory::adding(*clipHistory,
+                                    ClipHistoryItem{crypto::uuidString(), text, services_.clock->wallNow(), outgoing});
 }
 
 // ---- connection ----
@@ -437,6 +508,7 @@ void AppState::applyState(const LinkState& state) {
   } else {
     phoneAddress = std::nullopt;
   }
+  updateClipPoll();
 }
 
 void AppState::handleWake() {
@@ -461,6 +533,8 @@ void AppState::serverInvitationChanged(const std::string& qrText, double expires
   onMain([qrText, expiresIn, ip, port, ips, image](AppState& hub) {
     hub.lastQRText = qrText;
     hub.qrImage = image;
+    // The ticks that came before it are not the new invitation's.
+    hub.countdownTicksAccounted_ = hub.countdownTicksDue();
     hub.inviteExpiresIn = expiresIn;
     hub.listenerIP = ip;
     hub.listenerPort = port;
@@ -532,7 +606,8 @@ void AppState::serverMediaCommandResult(MediaKeyPoster::Dispatch dispatch) {
     hub.lastMediaDispatch = dispatch;
     if (dispatch == MediaKeyPoster::Dispatch::posted && hub.services_.macMedia) hub.services_.macMedia->refresh();
     if (dispatch == MediaKeyPoster::Dispatch::permissionUnavailable) {
-      if (const bool trusted = hub.readTrust(); trusted != *hub.accessibilityTrusted) hub.accessibilityTrusted = trusted;
+      if (const bool trusted = hub.readTrust(); trusted != *hub.accessibilityTrusted)
+        hub.accessibilityTrusted = trusted;
     }
   });
 }

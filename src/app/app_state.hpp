@@ -5,6 +5,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/app_state_events.hpp"
@@ -42,9 +43,9 @@ struct AppStateServices {
   std::shared_ptr<UserDefaults> defaults;
   std::shared_ptr<PairingServerControl> server;
   std::shared_ptr<Pasteboard> pasteboard;
-  std::shared_ptr<WakeSignal> wake;            // none: wake from sleep is not noticed
-  std::shared_ptr<MacMediaObserver> macMedia;  // none: this computer's player is not watched
-  std::shared_ptr<Workspace> workspace;        // none: links never open, media keys never trusted
+  std::shared_ptr<WakeSignal> wake;                  // none: wake from sleep is not noticed
+  std::shared_ptr<MacMediaObserver> macMedia;        // none: this computer's player is not watched
+  std::shared_ptr<Workspace> workspace;              // none: links never open, media keys never trusted
   std::shared_ptr<UserNotifications> notifications;  // none: no banners
   std::shared_ptr<LogSink> log;
   // How long the server's queue waits for the main thread to say whether this
@@ -78,6 +79,30 @@ class AppState final : public PairingServerDelegate, public std::enable_shared_f
   static constexpr std::size_t maxUrls = 50;
   static constexpr std::size_t maxTextCharacters = 4096;
 
+  // Held by whoever shows the invitation's countdown (see showCountdown); letting go of
+  // it, or destroying it, ends that demand. Move-only; harmless once the hub is gone.
+  class CountdownDemand {
+   public:
+    CountdownDemand() = default;
+    CountdownDemand(CountdownDemand&& other) noexcept : hub_(std::exchange(other.hub_, {})) {}
+    CountdownDemand& operator=(CountdownDemand&& other) noexcept {
+      if (this != &other) {
+        release();
+        hub_ = std::exchange(other.hub_, {});
+      }
+      return *this;
+    }
+    CountdownDemand(const CountdownDemand&) = delete;
+    CountdownDemand& operator=(const CountdownDemand&) = delete;
+    ~CountdownDemand() { release(); }
+    void release();
+
+   private:
+    friend class AppState;
+    explicit CountdownDemand(std::weak_ptr<AppState> hub) : hub_(std::move(hub)) {}
+    std::weak_ptr<AppState> hub_;
+  };
+
   // Builds the hub on the main thread. With `startNow` the server starts during
   // construction; otherwise the caller starts it (after the terms are accepted).
   static std::shared_ptr<AppState> create(AppStateServices services, bool startNow);
@@ -88,6 +113,10 @@ class AppState final : public PairingServerDelegate, public std::enable_shared_f
   // Published state, in declaration order.
   Published<LinkState> linkState{LinkState::disconnected("Starting\u2026")};
   Published<std::optional<QRImage>> qrImage;
+  // Seconds left of the invitation. It counts down by whole seconds while above zero,
+  // on a one-second grid from the hub's construction, but only while someone shows it
+  // (showCountdown); otherwise it keeps its last value until the next demand brings it
+  // up to date.
   Published<double> inviteExpiresIn{0};
   Published<std::string> listenerIP;
   Published<std::uint16_t> listenerPort{17431};
@@ -125,6 +154,11 @@ class AppState final : public PairingServerDelegate, public std::enable_shared_f
   // Where events without state of their own go (see AppStateEvents); held weakly.
   void setEventListener(std::weak_ptr<AppStateEvents> listener) { events_ = std::move(listener); }
 
+  // Keeps the invitation's countdown ticking while the handle is held; demands add up,
+  // and the countdown stops when the last one ends. The first demand brings
+  // `inviteExpiresIn` up to date, as if it had ticked all along.
+  [[nodiscard]] CountdownDemand showCountdown();
+
   // User operations, on the main thread.
   void startServer();
   void renameDevice(const std::string& name);
@@ -144,6 +178,8 @@ class AppState final : public PairingServerDelegate, public std::enable_shared_f
   // A playback command for the phone's player ("play", "pause", "toggle", "next",
   // "prev"); only while the link is up, and the server sends only a word it accepts.
   void sendMediaCommand(const std::string& word);
+  // One tick of the pasteboard's poll, which runs while the sync is on and the link is
+  // up: sends a copy made since the last look.
   void pollPasteboard();
   // Puts text on the pasteboard as if the user had copied it here.
   void copyToPasteboard(const std::string& text);
@@ -173,8 +209,8 @@ class AppState final : public PairingServerDelegate, public std::enable_shared_f
   void serverPhoneStatusChanged(const PhoneStatus& status) override;
   void serverClipboardReceived(const std::string& text, const std::string& clipID, const std::string& origin) override;
   void serverMediaChanged(const std::optional<std::string>& app, const std::optional<std::string>& title,
-                          const std::optional<std::string>& artist, const std::optional<std::string>& album, bool playing,
-                          const std::optional<Bytes>& artwork) override;
+                          const std::optional<std::string>& artist, const std::optional<std::string>& album,
+                          bool playing, const std::optional<Bytes>& artwork) override;
   void serverMediaCommandResult(MediaKeyPoster::Dispatch dispatch) override;
   // Asks the main thread, waiting at most 0.5 s; never call it on the main thread.
   std::optional<bool> serverMacIsPlaying() override;
@@ -210,6 +246,17 @@ class AppState final : public PairingServerDelegate, public std::enable_shared_f
     if (auto listener = events_.lock()) call(*listener);
   }
 
+  // Starts the pasteboard's poll when the sync is on and the link is up, and stops it
+  // when either is no longer so.
+  void updateClipPoll();
+  // Publishes `clipboardLimited` when the pasteboard's limitation changed.
+  void checkPasteboardLimitation();
+  void endCountdownDemand();
+  // Ticks of the countdown's grid that have come by now.
+  std::int64_t countdownTicksDue() const;
+  // Takes a second off for each tick of the grid not yet accounted for, while above zero.
+  void catchUpCountdown();
+  void scheduleCountdownTick();
   void applyState(const LinkState& state);
   // Marks a notification entry as changed (see PhoneNotif::revision).
   void revise(PhoneNotif& notif) { notif.revision = ++lastNotifRevision_; }
@@ -235,7 +282,10 @@ class AppState final : public PairingServerDelegate, public std::enable_shared_f
   std::shared_ptr<BatchingPoster> toMain_;
   Logger log_;
   bool suppressMessagesAppNotifications_ = false;
-  RepeatingTimer countdown_;
+  SteadyTime countdownOrigin_{};
+  std::int64_t countdownTicksAccounted_ = 0;
+  int countdownDemands_ = 0;
+  DelayedWork countdownTick_;
   RepeatingTimer clipPoll_;
   bool startNow_ = false;
   std::int64_t lastChangeCount_ = 0;

@@ -22,6 +22,7 @@ struct MacMediaWatcher::State {
   MacMediaWatcherServices services;
   SerialQueue* queue = nullptr;  // used only by the queue's own tasks, while it runs them
   std::weak_ptr<SerialQueue> queueRef;  // for posting from other threads
+  std::weak_ptr<State> self;
   Mode mode = Mode::poll;
   std::shared_ptr<Handlers> handlers = std::make_shared<Handlers>();
   // Set when the watcher goes; every task then does nothing.
@@ -31,6 +32,10 @@ struct MacMediaWatcher::State {
   std::optional<FetchOutcome> lastReported;
   std::optional<SteadyTime> lastReportedAt;  // none: the distant past
   bool didFetch = false;
+  // The heartbeat keeps to a grid of its interval from the start of watching, and
+  // waits only while a track is known.
+  SteadyTime heartbeatOrigin{};
+  DelayedWork heartbeat;  // invalid while none waits
   // Reader answers arrive out of the queue's order (through the main thread); one older
   // than an answer already reported is stale.
   std::uint64_t readsStarted = 0;
@@ -64,6 +69,29 @@ void onQueueAfter(State& state, Duration delay, std::weak_ptr<State> weak, F wor
   });
 }
 
+void report(State& state, FetchOutcome outcome, bool force);
+
+bool knowsTrack(const State& state) {
+  return state.lastReported && std::holds_alternative<MacMediaObserver::Track>(*state.lastReported);
+}
+
+// The next beat on the heartbeat's grid, strictly after now.
+void scheduleHeartbeat(State& state) {
+  const SteadyTime now = state.services.clock->now();
+  const auto beats = (now - state.heartbeatOrigin) / MacMediaWatcher::heartbeatInterval;
+  const SteadyTime next = state.heartbeatOrigin + (beats + 1) * MacMediaWatcher::heartbeatInterval;
+  state.heartbeat = state.queue->postAfter(next - now, [weak = state.self] {
+    auto self = weak.lock();
+    if (!self || self->stopped) return;
+    if (!knowsTrack(*self)) {
+      self->heartbeat = DelayedWork();
+      return;
+    }
+    scheduleHeartbeat(*self);
+    report(*self, *self->lastReported, true);
+  });
+}
+
 void report(State& state, FetchOutcome outcome, bool force) {
   const SteadyTime now = state.services.clock->now();
   const bool recent = state.lastReportedAt && now - *state.lastReportedAt < MacMediaWatcher::repeatHoldOff;
@@ -71,6 +99,12 @@ void report(State& state, FetchOutcome outcome, bool force) {
   state.didFetch = true;
   state.lastReported = outcome;
   state.lastReportedAt = now;
+  if (!knowsTrack(state)) {
+    state.heartbeat.cancel();
+    state.heartbeat = DelayedWork();
+  } else if (!state.heartbeat.valid()) {
+    scheduleHeartbeat(state);
+  }
 
   if (const auto* reported = std::get_if<MacMediaObserver::Track>(&outcome)) {
     MacMediaObserver::Track track = *reported;
@@ -125,15 +159,6 @@ void fetch(State& state, const std::weak_ptr<State>& weak) {
   });
 }
 
-void scheduleHeartbeat(State& state, std::weak_ptr<State> weak) {
-  onQueueAfter(state, MacMediaWatcher::heartbeatInterval, weak, [weak](State& s) {
-    scheduleHeartbeat(s, weak);
-    if (s.lastReported && std::holds_alternative<MacMediaObserver::Track>(*s.lastReported)) {
-      report(s, *s.lastReported, true);
-    }
-  });
-}
-
 void schedulePoll(State& state, Duration delay, std::weak_ptr<State> weak) {
   onQueueAfter(state, delay, weak, [weak](State& s) {
     schedulePoll(s, MacMediaWatcher::pollInterval, weak);
@@ -143,7 +168,7 @@ void schedulePoll(State& state, Duration delay, std::weak_ptr<State> weak) {
 
 // Where the first task of the queue begins watching.
 void begin(State& state, const std::weak_ptr<State>& weak) {
-  scheduleHeartbeat(state, weak);
+  state.heartbeatOrigin = state.services.clock->now();
   switch (state.mode) {
     case MacMediaWatcher::Mode::stream:
       state.services.adapter->startStream([weak](const std::optional<MediaRemoteAdapter::NowPlaying>& update) {
@@ -154,6 +179,7 @@ void begin(State& state, const std::weak_ptr<State>& weak) {
       schedulePoll(state, MacMediaWatcher::firstPollAfter, weak);
       break;
     case MacMediaWatcher::Mode::watch:
+    case MacMediaWatcher::Mode::none:
       break;
   }
 }
@@ -167,16 +193,20 @@ MacMediaWatcher::MacMediaWatcher(MacMediaWatcherServices services)
   state.services.queue.reset();
   state.queue = queue_.get();
   state.queueRef = queue_;
+  state.self = state_;
   std::weak_ptr<State> weak = state_;
 
   if (state.services.adapter && state.services.adapter->isAvailable()) {
     state.mode = Mode::stream;
+  } else if (!state.services.reader || !state.services.reader->canAnswer()) {
+    // Nothing here could ever find a track: looking again and again would only wake
+    // the computer.
+    state.mode = Mode::none;
   } else {
     // Told of changes, the reader is asked on each; the poll is for a reader that
-    // cannot tell (or a computer without one, where it finds nothing each time).
-    const bool told = state.services.reader && state.services.reader->watchChanges([weak] {
-      onQueue(weak, [weak](State& s) { fetch(s, weak); });
-    });
+    // cannot tell.
+    const bool told =
+        state.services.reader->watchChanges([weak] { onQueue(weak, [weak](State& s) { fetch(s, weak); }); });
     state.mode = told ? Mode::watch : Mode::poll;
   }
   onQueue(weak, [weak](State& s) { begin(s, weak); });

@@ -34,11 +34,14 @@ struct MacMediaWatcherServices {
 // Watches what this computer plays and tells the hub when that is worth telling the
 // phone: at once when something changed, at most every 6 seconds when the sources
 // repeat themselves, and every 6 seconds in any case while a track is known (the
-// phone's heartbeat of the computer's player).
+// phone's heartbeat of the computer's player, on a grid of 6 seconds from the start;
+// no timer waits for it while no track is known).
 //
 // The source is chosen once, at creation. With the outside adapter, its stream reports
 // every change. Without it, the built-in reader is asked whenever it says something
-// changed; a reader that cannot say so is asked every 5 seconds as well.
+// changed; a reader that cannot say so is asked every 5 seconds as well. With neither
+// the adapter nor a reader that can answer at all, nothing is watched: only refresh
+// looks, and finds nothing.
 class MacMediaWatcher final : public MacMediaObserver {
  public:
   static constexpr Duration heartbeatInterval = std::chrono::seconds(6);
@@ -47,9 +50,10 @@ class MacMediaWatcher final : public MacMediaObserver {
   static constexpr Duration pollInterval = std::chrono::seconds(5);
 
   enum class Mode {
-    stream,   // the adapter's stream reports every change
-    watch,    // the reader tells of every change
-    poll,     // the reader is asked every 5 seconds as well as on the changes it tells of
+    stream,  // the adapter's stream reports every change
+    watch,   // the reader tells of every change
+    poll,    // the reader is asked every 5 seconds as well as on the changes it tells of
+    none,    // no source could ever answer: nothing is watched or polled
   };
 
   struct Unknown {

@@ -30,10 +30,16 @@ struct BridgeAction {
   struct MarkNotificationsRead { bool operator==(const MarkNotificationsRead&) const = default; };
   struct OpenAccessibilitySettings { bool operator==(const OpenAccessibilitySettings&) const = default; };
   struct ClearClipHistory { bool operator==(const ClearClipHistory&) const = default; };
+  // A view began (true) or stopped (false) showing the invitation's countdown, which
+  // ticks while any view shows it. Each start is ended by one stop.
+  struct ShowCountdown {
+    bool shown = false;
+    bool operator==(const ShowCountdown&) const = default;
+  };
 
   using Value = std::variant<SetClipboard, Media, DismissNotification, SendMessage, ReplyNotification, SendLink,
                              RenameDevice, Connect, Disconnect, Forget, Approve, Deny, RegenerateInvite,
-                             MarkNotificationsRead, OpenAccessibilitySettings, ClearClipHistory>;
+                             MarkNotificationsRead, OpenAccessibilitySettings, ClearClipHistory, ShowCountdown>;
   Value value;
 
   static BridgeAction setClipboard(bool enabled) { return {SetClipboard{enabled}}; }
@@ -54,6 +60,7 @@ struct BridgeAction {
   static BridgeAction markNotificationsRead() { return {MarkNotificationsRead{}}; }
   static BridgeAction openAccessibilitySettings() { return {OpenAccessibilitySettings{}}; }
   static BridgeAction clearClipHistory() { return {ClearClipHistory{}}; }
+  static BridgeAction showCountdown(bool shown) { return {ShowCountdown{shown}}; }
 
   bool operator==(const BridgeAction&) const = default;
 };

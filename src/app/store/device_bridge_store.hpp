@@ -59,6 +59,7 @@ class DeviceBridgeStore final : public std::enable_shared_from_this<DeviceBridge
   Observable<std::optional<std::string>> phoneAddress;
   Observable<PhoneStatus> phoneStatus;
   Observable<std::optional<QRImage>> qrImage;
+  // Kept current only while a view shows it (BridgeAction::showCountdown).
   Observable<std::int64_t> qrSecondsRemaining{0};
   Observable<PairingStatus> pairing{PairingStatus::none};
   Observable<std::optional<BridgeMedia>> media;     // the phone's player

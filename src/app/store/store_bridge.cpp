@@ -201,6 +201,13 @@ void StoreBridge::perform(const BridgeAction& action) {
                  [&](const BridgeAction::MarkNotificationsRead&) {},
                  [&](const BridgeAction::OpenAccessibilitySettings&) { hub.openAccessibilitySettings(); },
                  [&](const BridgeAction::ClearClipHistory&) { hub.clearClipHistory(); },
+                 [&](const BridgeAction::ShowCountdown& a) {
+                   if (a.shown) {
+                     countdownDemands_.push_back(hub.showCountdown());
+                   } else if (!countdownDemands_.empty()) {
+                     countdownDemands_.pop_back();
+                   }
+                 },
              },
              action.value);
 }

@@ -46,6 +46,8 @@ class StoreBridge final : public std::enable_shared_from_this<StoreBridge> {
   // The chats' revision just after they were last offered the notifications; -1 before.
   std::int64_t offeredAtRevision_ = -1;
   std::vector<std::size_t> changedRows_;  // kept between changes, so that none allocates
+  // One for each view that shows the invitation's countdown; they end with the bridge.
+  std::vector<AppState::CountdownDemand> countdownDemands_;
 };
 
 }  // namespace orvane

@@ -38,6 +38,10 @@ class MacMediaReader {
   // changed, until the reader is destroyed. True when every change is heard this way,
   // so that nobody needs to poll; false when the reader cannot tell.
   virtual bool watchChanges(std::function<void()> changed) = 0;
+  // False when no read can ever find anything, whatever plays: the platform's source
+  // cannot be reached at all (MPRIS without a session bus), and every read completes
+  // with none. Asked on the main thread.
+  virtual bool canAnswer() const = 0;
   // The cover an answer names in `artworkURL`, read on the caller's thread (never the
   // main one: it may be a large file on a slow disk). None when it cannot be read.
   virtual std::optional<Bytes> loadArtwork(const std::string& url) = 0;

@@ -80,6 +80,8 @@ class MprisNowPlayingReader::Client final : public QObject {
                     SLOT(nameOwnerChanged(QString, QString, QString)));
   }
 
+  bool connected() const { return bus_.isConnected(); }
+
   bool watch(std::function<void()> changed) {
     changed_ = std::move(changed);
     if (!bus_.isConnected()) return false;
@@ -298,6 +300,8 @@ void MprisNowPlayingReader::readNowPlaying(Completion completion) {
 }
 
 bool MprisNowPlayingReader::watchChanges(std::function<void()> changed) { return client_->watch(std::move(changed)); }
+
+bool MprisNowPlayingReader::canAnswer() const { return client_->connected(); }
 
 std::optional<Bytes> MprisNowPlayingReader::loadArtwork(const std::string& url) {
   return readArtworkUrl(url, maxArtworkBytes);

@@ -46,6 +46,8 @@ class MprisNowPlayingReader final : public MacMediaReader {
 
   void readNowPlaying(Completion completion) override;
   bool watchChanges(std::function<void()> changed) override;
+  // Whether the session bus was reached; it is not looked for again.
+  bool canAnswer() const override;
   // A local cover (file://), at most maxArtworkBytes; other schemes are not fetched.
   std::optional<Bytes> loadArtwork(const std::string& url) override;
 

@@ -26,19 +26,23 @@ TEST_F(HubTest, ConstructionTellsTheServerInOrderAndReadsThePasteboardAfterTheSt
   EXPECT_EQ(hub->linkState.get(), LinkState::disconnected("Starting\u2026"));
 }
 
+// A desktop clipboard that says when it misses copies made elsewhere.
+struct LimitedPasteboard final : Pasteboard {
+  std::int64_t changeCount() override { return 0; }
+  std::optional<std::string> string() override { return std::nullopt; }
+  void setString(const std::string&) override {}
+  std::optional<std::string> limitation() const override { return why; }
+  std::optional<std::string> why = "copies elsewhere are missed";
+};
+
 TEST_F(HubTest, APasteboardThatMissesCopiesIsReportedWhenItSaysSo) {
-  struct Limited final : Pasteboard {
-    std::int64_t changeCount() override { return 0; }
-    std::optional<std::string> string() override { return std::nullopt; }
-    void setString(const std::string&) override {}
-    std::optional<std::string> limitation() const override { return why; }
-    std::optional<std::string> why = "copies elsewhere are missed";
-  };
-  auto limited = std::make_shared<Limited>();
+  auto limited = std::make_shared<LimitedPasteboard>();
   AppStateServices s = services();
   s.pasteboard = limited;
+  defaults->set("zel.clipboard.sync.enabled", true);
   hub = AppState::create(std::move(s), false);
   EXPECT_EQ(*hub->clipboardLimited, "copies elsewhere are missed");
+  connect();
   int assignments = 0;
   auto watch = hub->clipboardLimited.subscribe([&](const auto&) { ++assignments; });
   main->advance(std::chrono::seconds(3));
@@ -55,6 +59,35 @@ TEST_F(HubTest, APasteboardThatMissesCopiesIsReportedWhenItSaysSo) {
   EXPECT_FALSE(*hub->clipboardLimited) << "a pasteboard that sees every copy reports nothing";
 }
 
+TEST_F(HubTest, AClipboardThatFailedWhileNotPolledIsReportedWhenThePollCouldStart) {
+  struct Row {
+    const char* name;
+    bool syncOn;  // off: the sync is switched on, with the link still down; on: the link comes up
+  };
+  const Row rows[] = {
+      {"the sync switched on, the link still down", false},
+      {"the link comes up with the sync on", true},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    auto limited = std::make_shared<LimitedPasteboard>();
+    limited->why.reset();
+    AppStateServices s = services();
+    s.pasteboard = limited;
+    defaults->set("zel.clipboard.sync.enabled", row.syncOn);
+    hub = AppState::create(std::move(s), false);
+    limited->why = "the clipboard watcher stopped";
+    main->advance(std::chrono::seconds(5));
+    EXPECT_FALSE(*hub->clipboardLimited) << "nothing looks while nothing is polled";
+    if (row.syncOn) {
+      connect();
+    } else {
+      hub->setClipboard(true);
+    }
+    EXPECT_EQ(*hub->clipboardLimited, "the clipboard watcher stopped");
+  }
+}
+
 TEST_F(HubTest, WithoutStartNowTheServerWaitsForTheCaller) {
   build(false);
   EXPECT_EQ(server->calls, (std::vector<std::string>{"setDelegate", "setClipboardEnabled 0"}));
@@ -65,7 +98,9 @@ TEST_F(HubTest, WithoutStartNowTheServerWaitsForTheCaller) {
 TEST_F(HubTest, TheComputersDeviceIDIsMadeOnceAndKept) {
   build();
   const std::string first = hub->macDeviceID();
-  EXPECT_TRUE(std::regex_match(first, std::regex("[0-9A-F]{8}-[0-9A-F]{4}-4[0-9A-F]{3}-[89AB][0-9A-F]{3}-[0-9A-F]{12}"))) << first;
+  EXPECT_TRUE(
+      std::regex_match(first, std::regex("[0-9A-F]{8}-[0-9A-F]{4}-4[0-9A-F]{3}-[89AB][0-9A-F]{3}-[0-9A-F]{12}")))
+      << first;
   EXPECT_EQ(defaults->string("zel.macDeviceID"), first);
   hub.reset();
   build();
@@ -97,8 +132,15 @@ TEST_F(HubTest, StoredSettingsAreLoadedWithTheirDefaults) {
   }
 }
 
+// The value the countdown reaches from `start` after `ticks` ticks, subtracted one by one.
+double afterTicks(double start, int ticks) {
+  for (int i = 0; i < ticks && start > 0; ++i) start -= 1;
+  return start;
+}
+
 TEST_F(HubTest, TheInvitationCountsDownByWholeSecondsAndStopsBelowZero) {
   build();
+  auto shown = hub->showCountdown();
   std::vector<double> seen;
   auto watch = hub->inviteExpiresIn.subscribe([&](double v) { seen.push_back(v); });
   hub->serverInvitationChanged("ZEL1|x", 2.4, "192.0.2.1", 17431, {"192.0.2.1"}, std::nullopt);
@@ -109,6 +151,120 @@ TEST_F(HubTest, TheInvitationCountsDownByWholeSecondsAndStopsBelowZero) {
   EXPECT_NEAR(seen[1], 1.4, 1e-9);
   EXPECT_NEAR(seen[2], 0.4, 1e-9);
   EXPECT_NEAR(seen[3], -0.6, 1e-9);
+}
+
+TEST_F(HubTest, NothingTicksWhileNobodyShowsTheCountdown) {
+  build();
+  hub->serverInvitationChanged("ZEL1|x", 300, "192.0.2.1", 17431, {"192.0.2.1"}, std::nullopt);
+  main->runUntilIdle();
+  int assignments = 0;
+  auto watch = hub->inviteExpiresIn.subscribe([&](double) { ++assignments; });
+  EXPECT_EQ(main->pending(), 0u) << "no timer waits";
+  main->advance(seconds(30));
+  EXPECT_EQ(assignments, 0);
+  EXPECT_EQ(*hub->inviteExpiresIn, 300);
+}
+
+TEST_F(HubTest, ShowingTheCountdownFirstMakesUpTheTicksItMissed) {
+  // The hub is built at 0 s; its ticks fall at 1 s, 2 s, 3 s and so on.
+  struct Row {
+    const char* name;
+    double invitationAt;  // seconds after the hub was built
+    double expiresIn;
+    double shownAt;
+    double expected;
+  };
+  const Row rows[] = {
+      {"none due yet", 0, 300, 0.9, 300},
+      {"a tick exactly at the demand", 0, 300, 1, 299},
+      {"two ticks", 0, 2.4, 2.5, afterTicks(2.4, 2)},
+      {"a fraction ends just below zero", 0, 2.4, 10, afterTicks(2.4, 3)},
+      {"whole seconds stop at zero", 0, 3, 40.5, 0},
+      {"already expired stays", 0, -0.5, 5, -0.5},
+      {"only the ticks after the invitation", 5.5, 10, 7.2, 8},
+      {"a tick at the invitation's moment came before it", 6, 10, 7.2, 9},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    const SteadyTime built = clock.now();
+    build();
+    auto at = [&](double s) { main->advance(built + std::chrono::duration_cast<Duration>(Seconds(s)) - clock.now()); };
+    at(row.invitationAt);
+    hub->serverInvitationChanged("ZEL1|x", row.expiresIn, "192.0.2.1", 17431, {"192.0.2.1"}, std::nullopt);
+    main->runUntilIdle();
+    at(row.shownAt);
+    std::vector<double> seen;
+    auto watch = hub->inviteExpiresIn.subscribe([&](double v) { seen.push_back(v); });
+    auto shown = hub->showCountdown();
+    EXPECT_DOUBLE_EQ(*hub->inviteExpiresIn, row.expected);
+    EXPECT_LE(seen.size(), 1u) << "brought up to date in one assignment";
+    EXPECT_EQ(seen.empty(), row.expected == row.expiresIn) << "and none when nothing changed";
+    shown.release();
+    hub.reset();
+  }
+}
+
+TEST_F(HubTest, TheCountdownKeepsItsPhaseAcrossDemands) {
+  build();  // at 0 s: ticks at whole seconds
+  hub->serverInvitationChanged("ZEL1|x", 100, "192.0.2.1", 17431, {"192.0.2.1"}, std::nullopt);
+  main->runUntilIdle();
+  main->advance(milliseconds(3200));
+  std::optional<AppState::CountdownDemand> shown = hub->showCountdown();
+  EXPECT_EQ(*hub->inviteExpiresIn, 97);
+  main->advance(milliseconds(799));
+  EXPECT_EQ(*hub->inviteExpiresIn, 97) << "not one second after the demand";
+  main->advance(milliseconds(1));
+  EXPECT_EQ(*hub->inviteExpiresIn, 96) << "but at 4 s, on the grid";
+  main->advance(seconds(3));
+  EXPECT_EQ(*hub->inviteExpiresIn, 93) << "then every second";
+
+  shown.reset();
+  EXPECT_EQ(main->pending(), 0u) << "the last demand gone, the timer is too";
+  main->advance(milliseconds(2500));
+  EXPECT_EQ(*hub->inviteExpiresIn, 93);
+  shown = hub->showCountdown();  // at 9.5 s
+  EXPECT_EQ(*hub->inviteExpiresIn, 91);
+  main->advance(milliseconds(499));
+  EXPECT_EQ(*hub->inviteExpiresIn, 91);
+  main->advance(milliseconds(1));
+  EXPECT_EQ(*hub->inviteExpiresIn, 90) << "at 10 s";
+}
+
+TEST_F(HubTest, DemandsForTheCountdownAddUp) {
+  build();
+  hub->serverInvitationChanged("ZEL1|x", 100, "192.0.2.1", 17431, {"192.0.2.1"}, std::nullopt);
+  main->runUntilIdle();
+  auto first = hub->showCountdown();
+  auto second = hub->showCountdown();
+  AppState::CountdownDemand moved = std::move(second);
+  second.release();  // moved from: holds nothing
+  main->advance(seconds(2));
+  EXPECT_EQ(*hub->inviteExpiresIn, 98);
+  first.release();
+  first.release();  // a second release is no second ending
+  main->advance(seconds(2));
+  EXPECT_EQ(*hub->inviteExpiresIn, 96) << "one demand is left";
+  moved = AppState::CountdownDemand();
+  main->advance(seconds(2));
+  EXPECT_EQ(*hub->inviteExpiresIn, 96) << "none left";
+  EXPECT_EQ(main->pending(), 0u);
+}
+
+TEST_F(HubTest, TheCountdownStopsForGoodAtShutdownAndItsDemandsOutliveTheHub) {
+  build();
+  hub->serverInvitationChanged("ZEL1|x", 100, "192.0.2.1", 17431, {"192.0.2.1"}, std::nullopt);
+  main->runUntilIdle();
+  auto shown = hub->showCountdown();
+  main->advance(seconds(1));
+  EXPECT_EQ(*hub->inviteExpiresIn, 99);
+  hub->shutdown({});
+  main->advance(seconds(3));
+  EXPECT_EQ(*hub->inviteExpiresIn, 99);
+  auto later = hub->showCountdown();
+  EXPECT_EQ(*hub->inviteExpiresIn, 99) << "not brought up to date once shut down";
+  EXPECT_EQ(main->pending(), 0u);
+  hub.reset();
+  shown.release();  // the hub is gone: nothing to tell
 }
 
 TEST_F(HubTest, AnInvitationSetsItsFieldsInOrder) {
@@ -124,7 +280,8 @@ TEST_F(HubTest, AnInvitationSetsItsFieldsInOrder) {
   hub->serverInvitationChanged("ZEL1|abc", 300, "192.0.2.7", 17431, {"192.0.2.7", "198.51.100.2"}, std::nullopt);
   EXPECT_TRUE(order.empty()) << "nothing changes on the server's queue";
   main->runUntilIdle();
-  EXPECT_EQ(order, (std::vector<std::string>{"lastQRText", "qrImage", "inviteExpiresIn", "listenerIP", "listenerPort", "allIPs"}));
+  EXPECT_EQ(order, (std::vector<std::string>{"lastQRText", "qrImage", "inviteExpiresIn", "listenerIP", "listenerPort",
+                                             "allIPs"}));
   EXPECT_EQ(*hub->listenerIP, "192.0.2.7");
   EXPECT_EQ(hub->allIPs->size(), 2u);
 }
@@ -188,7 +345,8 @@ TEST_F(HubTest, WakeRestartsAndNudgesOnlyAPairedPhoneThatIsAway) {
     server = std::make_shared<RecordingServer>();
     build();
     if (row.paired) hub->serverPairedDeviceChanged("Pixel", "pixel-8");
-    hub->serverStateChanged(row.connected ? LinkState::connected() : LinkState::disconnected("Listening on port 17431"));
+    hub->serverStateChanged(row.connected ? LinkState::connected()
+                                          : LinkState::disconnected("Listening on port 17431"));
     main->runUntilIdle();
     main->advance(seconds(2));  // past the media requests of a connection
     server->calls.clear();

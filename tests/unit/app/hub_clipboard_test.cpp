@@ -59,7 +59,8 @@ TEST_F(HubClipboardTest, WhatCannotBeSentConsumesTheChangeCount) {
       {"an image", [](MemoryPasteboard& p) { p.setNonText(); }},
       {"empty text", [](MemoryPasteboard& p) { p.setString(""); }},
       {"4097 characters", [](MemoryPasteboard& p) { p.setString(std::string(4097, 'x')); }},
-      {"over 60000 bytes in few characters", [](MemoryPasteboard& p) {
+      {"over 60000 bytes in few characters",
+       [](MemoryPasteboard& p) {
          // 1500 characters of a letter and twenty combining marks each: 61500 bytes.
          std::string s;
          for (int i = 0; i < 1500; ++i) {
@@ -118,6 +119,82 @@ TEST_F(HubClipboardTest, TheSwitchStoresItselfTellsTheServerAndSendsNothingAlrea
   EXPECT_TRUE(sends().empty()) << "turning on does not send what is already there";
 }
 
+TEST_F(HubClipboardTest, SwitchingTheSyncOffStopsThePollAndOnStartsItAgain) {
+  main->advance(std::chrono::seconds(2));  // past the media requests of the connection
+  ASSERT_EQ(main->pending(), 1u) << "the poll";
+  hub->setClipboard(false);
+  EXPECT_EQ(main->pending(), 0u) << "the poll stopped";
+  pasteboard->setString("copied while off");
+  main->advance(std::chrono::seconds(5));
+  EXPECT_TRUE(sends().empty());
+
+  hub->setClipboard(true);
+  pasteboard->setString("copied after switching on");
+  main->advance(milliseconds(749));
+  EXPECT_TRUE(sends().empty()) << "the first look is one interval after the switch";
+  main->advance(milliseconds(1));
+  EXPECT_EQ(sends(), (std::vector<std::string>{"sendClipboardText copied after switching on"}));
+}
+
+TEST_F(HubTest, ThePasteboardIsPolledOnlyWhileTheSyncIsOnAndTheLinkUp) {
+  struct Row {
+    const char* name;
+    bool syncOn;
+    LinkState state;
+    bool polled;
+  };
+  const Row rows[] = {
+      {"on and connected", true, LinkState::connected(), true},
+      {"off and connected", false, LinkState::connected(), false},
+      {"on and listening", true, LinkState::disconnected("Listening on port 17431"), false},
+      {"on and reconnecting", true, LinkState::reconnecting(1), false},
+      {"on and awaiting approval", true, LinkState::awaitingApproval(), false},
+      {"off and listening", false, LinkState::disconnected("Listening on port 17431"), false},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    server = std::make_shared<RecordingServer>();
+    defaults->set("zel.clipboard.sync.enabled", row.syncOn);
+    build();
+    EXPECT_EQ(main->pending(), 0u) << "nothing waits before the link is up";
+    hub->serverStateChanged(row.state);
+    main->runUntilIdle();
+    main->advance(std::chrono::seconds(2));  // past the media requests of a connection
+    EXPECT_EQ(main->pending(), row.polled ? 1u : 0u) << "the poll alone waits, or nothing";
+    pasteboard->setString(std::string("copied ") + row.name);
+    main->advance(milliseconds(750));
+    EXPECT_EQ(server->callsStartingWith("sendClipboardText").size(), row.polled ? 1u : 0u);
+    hub.reset();
+  }
+}
+
+TEST_F(HubTest, TheFirstLookAfterTheLinkComesUpIsOneIntervalLater) {
+  defaults->set("zel.clipboard.sync.enabled", true);
+  build();
+  main->advance(milliseconds(300));  // the link comes up between two ticks of any earlier poll
+  pasteboard->setString("copied while the link was down");
+  connect();
+  pasteboard->setString("copied once it was up");
+  main->advance(milliseconds(749));
+  EXPECT_TRUE(server->callsStartingWith("sendClipboardText").empty());
+  main->advance(milliseconds(1));
+  EXPECT_EQ(server->callsStartingWith("sendClipboardText"),
+            (std::vector<std::string>{"sendClipboardText copied once it was up"}));
+
+  // Down and up again: the poll stops with the link and starts afresh with it.
+  hub->serverStateChanged(LinkState::reconnecting(1));
+  main->runUntilIdle();
+  main->advance(std::chrono::milliseconds(2100));
+  EXPECT_EQ(main->pending(), 0u);
+  connect();
+  EXPECT_EQ(main->pending(), 3u) << "the poll and the two later media requests";
+  pasteboard->setString("copied after the link came back");
+  main->advance(milliseconds(749));
+  EXPECT_EQ(server->callsStartingWith("sendClipboardText").size(), 1u);
+  main->advance(milliseconds(1));
+  EXPECT_EQ(server->callsStartingWith("sendClipboardText").back(), "sendClipboardText copied after the link came back");
+}
+
 TEST_F(HubClipboardTest, SendNowSendsWhatIsThereEvenUnchanged) {
   pasteboard->setString("already seen");
   tick();
@@ -163,7 +240,8 @@ TEST_F(HubClipboardTest, ClearingTheHistoryTouchesNothingElse) {
 
 TEST(ClipHistoryTest, NewestFirstDistinctAndAtMostForty) {
   std::vector<ClipHistoryItem> history;
-  for (int i = 0; i < 45; ++i) history = ClipHistory::adding(std::move(history), {std::to_string(i), "t" + std::to_string(i), {}, true});
+  for (int i = 0; i < 45; ++i)
+    history = ClipHistory::adding(std::move(history), {std::to_string(i), "t" + std::to_string(i), {}, true});
   ASSERT_EQ(history.size(), 40u);
   EXPECT_EQ(history.front().text, "t44");
   EXPECT_EQ(history.back().text, "t5");

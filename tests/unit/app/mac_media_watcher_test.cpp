@@ -56,6 +56,8 @@ class FakeReader final : public MacMediaReader {
     changed = std::move(handler);
     return tellsChanges;
   }
+  bool answers = true;  // false: as a reader without its session bus
+  bool canAnswer() const override { return answers; }
   std::map<std::string, Bytes> covers;  // what loadArtwork finds, by address
   std::vector<std::string> loadedOn;    // the queue each load ran on
   std::function<std::string()> currentQueue;
@@ -172,6 +174,25 @@ TEST_F(WatcherTest, TheHeartbeatResendsTheLastTrackWhenNothingArrives) {
   streamUpdate(song);
   until(25);
   EXPECT_EQ(times(), (std::vector<double>{0.5, 6, 12, 18, 24}));
+}
+
+TEST_F(WatcherTest, TheHeartbeatWaitsOnlyWhileATrackIsKnownAndKeepsItsGrid) {
+  create();
+  advance(seconds(20));
+  EXPECT_EQ(queue->pending(), 0u) << "no track yet: no timer";
+  until(20.5);
+  streamUpdate(std::nullopt);
+  EXPECT_EQ(queue->pending(), 0u) << "nor for an unknown";
+  until(21.5);
+  streamUpdate(song);
+  EXPECT_EQ(queue->pending(), 1u) << "the heartbeat";
+  until(31);  // beats at 24 and 30, on the grid from the start
+  streamUpdate(std::nullopt);
+  EXPECT_EQ(queue->pending(), 0u) << "stopped with the track";
+  until(37.5);
+  streamUpdate(song);
+  until(50);
+  EXPECT_EQ(times(), (std::vector<double>{20.5, 21.5, 24, 30, 31, 37.5, 42, 48}));
 }
 
 TEST_F(WatcherTest, AnUnchangedUnknownGoesAgainAtMostEverySixSecondsAndHasNoHeartbeat) {
@@ -304,14 +325,50 @@ TEST_F(WatcherTest, AReaderWithNothingOrNoTextGivesUnavailable) {
   EXPECT_FALSE(handovers[1].track);
 }
 
-TEST_F(WatcherTest, NoReaderAtAllGivesUnavailable) {
-  adapter = nullptr;
-  reader = nullptr;
-  create();
-  EXPECT_EQ(watcher->mode(), MacMediaWatcher::Mode::poll);
-  until(3.5);
-  ASSERT_EQ(handovers.size(), 1u);
-  EXPECT_FALSE(handovers[0].track);
+TEST_F(WatcherTest, WithNoSourceThatCouldAnswerNothingIsWatchedAndRefreshFindsNothing) {
+  struct Row {
+    const char* name;
+    bool adapterThere;  // there, but not available
+    bool readerThere;
+    bool readerAnswers;
+  };
+  const Row rows[] = {
+      {"neither adapter nor reader", false, false, false},
+      {"an adapter that is not available and no reader", true, false, false},
+      {"a reader without its bus", false, true, false},
+      {"both, neither able to answer", true, true, false},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    handovers.clear();
+    adapter = row.adapterThere ? std::make_shared<FakeAdapter>() : nullptr;
+    if (adapter) adapter->available = false;
+    reader = row.readerThere ? std::make_shared<FakeReader>() : nullptr;
+    if (reader) reader->answers = row.readerAnswers;
+    create();
+    EXPECT_EQ(watcher->mode(), MacMediaWatcher::Mode::none);
+    advance(seconds(30));
+    EXPECT_EQ(queue->pending() + main->pending(), 0u) << "no timer";
+    EXPECT_TRUE(handovers.empty());
+    if (adapter) {
+      EXPECT_TRUE(adapter->runs.empty()) << "nothing polled";
+    }
+    if (reader) {
+      EXPECT_FALSE(reader->changed) << "not asked to watch";
+      EXPECT_TRUE(reader->reads.empty());
+    }
+
+    watcher->refresh();
+    settle();
+    if (reader) {
+      ASSERT_EQ(reader->reads.size(), 1u) << "refresh still asks";
+      reader->reads[0](std::nullopt);
+      settle();
+    }
+    ASSERT_EQ(handovers.size(), 1u);
+    EXPECT_FALSE(handovers[0].track) << "unavailable";
+    watcher.reset();
+  }
 }
 
 TEST_F(WatcherTest, RefreshForgetsTheLastReportAndAsksTheAdapterOnce) {

@@ -31,6 +31,7 @@ TEST_F(StoreTest, EachActionReachesTheHubAndServerAsItsRowSays) {
       {"markNotificationsRead", BridgeAction::markNotificationsRead(), {}},
       {"openAccessibilitySettings", BridgeAction::openAccessibilitySettings(), {}},
       {"clearClipHistory", BridgeAction::clearClipHistory(), {}},
+      {"showCountdown", BridgeAction::showCountdown(true), {}},
   };
   ASSERT_EQ(cases.size(), std::variant_size_v<BridgeAction::Value>);
   buildAll();
@@ -59,6 +60,36 @@ TEST_F(StoreTest, RenamingAndClearingTheHistoryChangeTheHubsValues) {
   store->perform(BridgeAction::clearClipHistory());
   EXPECT_TRUE(hub->clipHistory->empty());
   EXPECT_TRUE(store->clipHistory->empty());
+}
+
+TEST_F(StoreTest, TheCountdownTicksWhileAViewShowsIt) {
+  buildAll();
+  hub->serverInvitationChanged("ZEL1|x", 300, "192.0.2.1", 17431, {"192.0.2.1"}, std::nullopt);
+  main->runUntilIdle();
+  main->advance(std::chrono::seconds(5));
+  EXPECT_EQ(*store->qrSecondsRemaining, 300) << "nobody shows it";
+  EXPECT_EQ(main->pending(), 0u);
+
+  store->perform(BridgeAction::showCountdown(true));
+  EXPECT_EQ(*store->qrSecondsRemaining, 295) << "brought up to date at once";
+  store->perform(BridgeAction::showCountdown(true));  // a second window
+  main->advance(std::chrono::seconds(2));
+  EXPECT_EQ(*store->qrSecondsRemaining, 293);
+  store->perform(BridgeAction::showCountdown(false));
+  main->advance(std::chrono::seconds(2));
+  EXPECT_EQ(*store->qrSecondsRemaining, 291) << "the other window still shows it";
+  store->perform(BridgeAction::showCountdown(false));
+  store->perform(BridgeAction::showCountdown(false));  // one stop too many is ignored
+  main->advance(std::chrono::seconds(2));
+  EXPECT_EQ(*store->qrSecondsRemaining, 291);
+  EXPECT_EQ(main->pending(), 0u);
+
+  store->perform(BridgeAction::showCountdown(true));
+  EXPECT_EQ(*store->qrSecondsRemaining, 289);
+  main->advance(std::chrono::seconds(1));
+  EXPECT_EQ(*store->qrSecondsRemaining, 288) << "the stop too many took nothing from this start";
+  bridge.reset();
+  EXPECT_EQ(main->pending(), 0u) << "the views' demands end with the bridge";
 }
 
 TEST_F(StoreTest, ReleasingTheBridgeStopsBothDirections) {
