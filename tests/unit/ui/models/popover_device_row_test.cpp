@@ -57,7 +57,7 @@ TEST_F(PopoverDeviceRowTest, StatusWordAndSummaryFollowTheLinkThePairingAndThePh
        "Awaiting approval",
        "Awaiting approval"},
       {BridgeConnection::disconnected(), Pairing::revoked, {}, false, "Not connected", "Not connected"},
-      // A phone refused for an old pairing: the line tells the user to pair again...
+      // A phone refused for an old pairing: the line tells the user to pair again.
       {BridgeConnection::disconnected(), Pairing::none, {}, true, "Unpaired", PopoverDeviceRow::oldPairingSummary},
       {BridgeConnection::reconnecting(1),
        Pairing::paired,
@@ -65,7 +65,7 @@ TEST_F(PopoverDeviceRowTest, StatusWordAndSummaryFollowTheLinkThePairingAndThePh
        true,
        "Reconnecting\u2026 (1)",
        PopoverDeviceRow::oldPairingSummary},
-      // ...except while a phone is asking to pair, and once the link is up.
+      // Not while a phone is asking to pair, nor once the link is up.
       {BridgeConnection::awaitingApproval("Phone"), Pairing::none, {}, true, "Unpaired", "Awaiting approval"},
       {BridgeConnection::connected(), Pairing::paired, reported(40, false, true, false, false), true, "Live",
        "40% \u00b7 Wi-Fi"},
