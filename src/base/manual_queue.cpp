@@ -5,29 +5,40 @@
 namespace orvane {
 
 void ManualQueue::post(Task task) {
+  std::lock_guard lock(mutex_);
   items_.push_back(Item{clock_.now(), nextOrder_++, std::move(task), {}});
 }
 
 DelayedWork ManualQueue::postAfter(Duration delay, Task task) {
   DelayedWork work = makeDelayedWork();
+  std::lock_guard lock(mutex_);
   items_.push_back(Item{clock_.now() + delay, nextOrder_++, std::move(task), work});
   return work;
 }
 
 bool ManualQueue::runOneDue() {
-  const SteadyTime now = clock_.now();
-  auto best = items_.end();
-  for (auto it = items_.begin(); it != items_.end(); ++it) {
-    if (it->due > now) continue;
-    if (best == items_.end() || it->due < best->due || (it->due == best->due && it->order < best->order)) best = it;
+  Item item;
+  {
+    std::lock_guard lock(mutex_);
+    const SteadyTime now = clock_.now();
+    auto best = items_.end();
+    for (auto it = items_.begin(); it != items_.end(); ++it) {
+      if (it->due > now) continue;
+      if (best == items_.end() || it->due < best->due || (it->due == best->due && it->order < best->order)) best = it;
+    }
+    if (best == items_.end()) return false;
+    item = std::move(*best);
+    items_.erase(best);
   }
-  if (best == items_.end()) return false;
-  Item item = std::move(*best);
-  items_.erase(best);
   if (item.work.valid() && item.work.isCancelled()) return true;
-  running_ = true;
+  // Run outside the lock: the task may post to this queue.
+  const std::thread::id was = runner_.exchange(std::this_thread::get_id());
+  struct Restore {
+    std::atomic<std::thread::id>& runner;
+    std::thread::id was;
+    ~Restore() { runner.store(was); }
+  } restore{runner_, was};
   item.task();
-  running_ = false;
   return true;
 }
 
@@ -42,9 +53,12 @@ void ManualQueue::advance(Duration d) {
   runUntilIdle();
   for (;;) {
     SteadyTime next = target;
-    for (const Item& item : items_) {
-      if (item.work.valid() && item.work.isCancelled()) continue;
-      next = std::min(next, item.due);
+    {
+      std::lock_guard lock(mutex_);
+      for (const Item& item : items_) {
+        if (item.work.valid() && item.work.isCancelled()) continue;
+        next = std::min(next, item.due);
+      }
     }
     if (next > clock_.now()) clock_.advance(next - clock_.now());
     runUntilIdle();
@@ -53,6 +67,7 @@ void ManualQueue::advance(Duration d) {
 }
 
 std::size_t ManualQueue::pending() const {
+  std::lock_guard lock(mutex_);
   return static_cast<std::size_t>(std::count_if(items_.begin(), items_.end(), [](const Item& item) {
     return !(item.work.valid() && item.work.isCancelled());
   }));

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
+#include <mutex>
+#include <thread>
 #include <vector>
 
 #include "base/fake_clock.hpp"
@@ -9,7 +12,9 @@
 namespace orvane {
 
 // A serial queue for tests: nothing runs until the test says so, and delayed work
-// becomes due only when the fake clock is advanced. Single-threaded by design.
+// becomes due only when the fake clock is advanced. Tasks run on the thread that calls
+// `runUntilIdle` or `advance`; work may be posted from any thread (a test may give the
+// hub a real main thread while it runs the server's queue itself).
 class ManualQueue final : public SerialQueue {
  public:
   ManualQueue(std::string label, FakeClock& clock) : label_(std::move(label)), clock_(clock) {}
@@ -17,7 +22,7 @@ class ManualQueue final : public SerialQueue {
   const std::string& label() const override { return label_; }
   void post(Task task) override;
   DelayedWork postAfter(Duration delay, Task task) override;
-  bool isCurrent() const override { return running_; }
+  bool isCurrent() const override { return runner_.load() == std::this_thread::get_id(); }
 
   // Runs every task that is due now, including tasks those tasks post; returns how many ran.
   std::size_t runUntilIdle();
@@ -28,11 +33,11 @@ class ManualQueue final : public SerialQueue {
   template <class F>
   decltype(auto) enter(F&& inspect) {
     struct Entered {
-      bool& running;
-      bool was;
-      ~Entered() { running = was; }
-    } entered{running_, running_};
-    running_ = true;
+      std::atomic<std::thread::id>& runner;
+      std::thread::id was;
+      ~Entered() { runner.store(was); }
+    } entered{runner_, runner_.load()};
+    runner_.store(std::this_thread::get_id());
     return inspect();
   }
   // Number of tasks waiting (due or not, cancelled ones excluded).
@@ -49,9 +54,10 @@ class ManualQueue final : public SerialQueue {
 
   std::string label_;
   FakeClock& clock_;
+  mutable std::mutex mutex_;  // guards items_ and nextOrder_
   std::vector<Item> items_;
   std::uint64_t nextOrder_ = 0;
-  bool running_ = false;
+  std::atomic<std::thread::id> runner_;  // the thread running a task now, if any
 };
 
 }  // namespace orvane
