@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 """Idle cost of `orvane --headless`: CPU seconds, wake-ups (voluntary context switches
 of all its threads) and resident memory over a window of quiet time, once with no
-phone paired and once with a paired, connected orvane-phone and clipboard sync on.
-Figures, not pass/fail.
+phone paired and once with a paired, connected orvane-phone and clipboard sync on;
+then the same of orvane-stack-floor, the libraries the program stands on started and
+idle, as the reference. Figures, not pass/fail.
 
     bench/idle_cost.py --bin-dir build-release/bin [--seconds 60] [--json-out F]
 """
@@ -86,6 +87,14 @@ def main():
         orvane.expect({"event": "clipboardSync", "enabled": True})
         results["connected"] = measure("paired, connected, clipboard on", orvane, args.seconds)
         harness.check(phone.running(), "the phone left during the measurement")
+    finally:
+        box.close()
+    # The libraries under the program, started and idle: what the figures above stand on.
+    box = harness.Sandbox("idle-floor")
+    try:
+        floor = box.start("stack-floor", [os.path.join(harness.BIN_DIR, "orvane-stack-floor")])
+        floor.expect(lambda event: event.get("text", "").startswith("ready"))
+        results["floor"] = measure("the libraries alone (floor)", floor, args.seconds)
     finally:
         box.close()
     if args.json_out:

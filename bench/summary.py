@@ -142,8 +142,15 @@ def idle_rows(table, idle):
             table.missing(figure, goal)
             continue
         value = idle["unpaired"][key]
-        reference = shown.format(idle["connected"][key]) + " connected" if "connected" in idle else "—"
-        table.add(figure, goal, shown.format(value), reference, "—", holds(value))
+        references = []
+        if "floor" in idle:
+            references.append(shown.format(idle["floor"][key]) + " the libraries alone")
+        if "connected" in idle:
+            references.append(shown.format(idle["connected"][key]) + " connected")
+        ratio = "—"
+        if "floor" in idle and idle["floor"][key] > 0 and key in ("rss_mib", "pss_mib"):
+            ratio = f"{value / idle['floor'][key]:.2f} × the libraries"
+        table.add(figure, goal, shown.format(value), "; ".join(references) or "—", ratio, holds(value))
 
 
 def start_rows(table, start):
