@@ -24,14 +24,16 @@ ALLOWED = {
     # The views' logic reads the store and sends its actions; the adapters reach it
     # only through the shell, which wires them in the program's main().
     "ui/models": CORE + ["app"],
-    "ui": CORE + ["app", "platform"],
-    "cli": CORE + ["app", "platform"],
+    "wiring": CORE + ["app", "platform"],
+    "ui": CORE + ["app", "platform", "wiring", "cli"],
+    "cli": CORE + ["app", "platform", "wiring"],
     "share": ["base", "wire", "features/notifications"],
     "tools/phone": ["base", "wire", "pairing", "platform/linux/net"],
 }
 TOOLKIT = re.compile(r"^<(Q[A-Za-z]*|qt[A-Za-z]*/|asio[/.]|avahi-|dbus/)")
-TOOLKIT_PARTS = ("platform/", "ui", "cli", "share", "tools/phone")
-PROJECT_ROOTS = ("base/", "wire/", "pairing/", "session/", "features/", "server/", "app/", "platform/", "ui/", "cli/", "share/")
+TOOLKIT_PARTS = ("platform/", "wiring", "ui", "cli", "share", "tools/phone")
+PROJECT_ROOTS = ("base/", "wire/", "pairing/", "session/", "features/", "server/", "app/", "platform/", "wiring/", "ui/",
+                 "cli/", "share/")
 
 
 def part_of(relative: str) -> str:

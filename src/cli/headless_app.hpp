@@ -3,23 +3,13 @@
 #include <memory>
 #include <string>
 
+#include "app/legal_state.hpp"
 #include "cli/cli_options.hpp"
-#include "cli/desktop_services.hpp"
 #include "cli/event_printer.hpp"
-#include "app/app_state.hpp"
-#include "app/store/device_bridge_store.hpp"
-#include "app/store/store_bridge.hpp"
 #include "cli/headless_commands.hpp"
 #include "cli/headless_view.hpp"
-#include "cli/mac_media_services.hpp"
-#include "server/pairing_server.hpp"
-
-namespace orvane {
-class AsioSerialQueue;
-class AsioTransport;
-class JsonDefaultsFile;
-class QtMainQueue;
-}  // namespace orvane
+#include "wiring/desktop_services.hpp"
+#include "wiring/program_core.hpp"
 
 namespace orvane::cli {
 
@@ -43,24 +33,15 @@ class HeadlessApp {
 
  private:
   bool passTermsGate(UserDefaults& defaults);
+  void writeLastEvents();
   void release();
-  void finishArchiveWrites();
 
   Options options_;
-  DesktopServices desktop_;
-  std::shared_ptr<QtMainQueue> mainQueue_;
+  DesktopServices desktop_;  // handed to the core when it is made
+  std::unique_ptr<ProgramCore> core_;
   std::shared_ptr<EventPrinter> printer_;
-  std::shared_ptr<JsonDefaultsFile> defaults_;
-  std::shared_ptr<AsioSerialQueue> serverQueue_;
-  std::shared_ptr<AsioTransport> transport_;
-  std::shared_ptr<PairingServer> server_;
   std::shared_ptr<HeadlessView> view_;
-  std::shared_ptr<AppState> hub_;
-  std::shared_ptr<SerialQueue> archiveQueue_;
-  std::shared_ptr<DeviceBridgeStore> store_;
-  std::shared_ptr<StoreBridge> bridge_;
   std::unique_ptr<HeadlessCommands> commands_;
-  std::unique_ptr<MacMediaServices> media_;
   bool quitting_ = false;
 };
 

@@ -3,7 +3,7 @@
 #include <QCoreApplication>
 
 #include "cli/cli_options.hpp"
-#include "cli/desktop_services.hpp"
+#include "wiring/desktop_services.hpp"
 
 namespace orvane::cli {
 

@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <iostream>
 
-#include "cli/displayless_services.hpp"
+#include "wiring/displayless_services.hpp"
 #include "cli/headless_main.hpp"
 #include "cli/toolkit_choice.hpp"
 
@@ -48,5 +48,5 @@ int main(int argc, char** argv) {
     options.headless = true;
   }
   QCoreApplication app(argc, argv);
-  return orvane::cli::runHeadless(app, options, orvane::cli::displaylessServices());
+  return orvane::cli::runHeadless(app, options, orvane::displaylessServices());
 }

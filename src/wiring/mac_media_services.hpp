@@ -17,9 +17,7 @@ class MprisMediaKeyOutput;
 class MprisNowPlayingReader;
 class PerlMediaRemoteAdapter;
 class ThreadQueue;
-}  // namespace orvane
 
-namespace orvane::cli {
 
 // This computer's player, as the program reaches it: the outside adapter from the folder
 // beside the program (absent on a stock desktop), MPRIS on the session bus for reading
@@ -51,4 +49,4 @@ class MacMediaServices {
   std::shared_ptr<MacMediaWatcher> watcher_;
 };
 
-}  // namespace orvane::cli
+}  // namespace orvane

@@ -1,4 +1,4 @@
-#include "cli/toolkit/toolkit_services.hpp"
+#include "wiring/toolkit/toolkit_services.hpp"
 
 #include "app/memory_pasteboard.hpp"
 #include "platform/qt/gui/desktop_display.hpp"
@@ -7,7 +7,7 @@
 #include "platform/qt/gui/qt_artwork_codec.hpp"
 #include "platform/qt/gui/qt_workspace.hpp"
 
-namespace orvane::cli {
+namespace orvane {
 namespace {
 
 std::shared_ptr<Pasteboard> makePasteboard(const std::shared_ptr<LogSink>& log) {
@@ -33,4 +33,4 @@ DesktopServices toolkitServices() {
   return services;
 }
 
-}  // namespace orvane::cli
+}  // namespace orvane

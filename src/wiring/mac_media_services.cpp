@@ -1,4 +1,4 @@
-#include "cli/mac_media_services.hpp"
+#include "wiring/mac_media_services.hpp"
 
 #include "app/mac_media_watcher.hpp"
 #include "base/thread_queue.hpp"
@@ -7,7 +7,7 @@
 #include "platform/qt/mpris_media_key_output.hpp"
 #include "platform/qt/mpris_now_playing_reader.hpp"
 
-namespace orvane::cli {
+namespace orvane {
 
 MacMediaServices::MacMediaServices(std::shared_ptr<SerialQueue> main, std::shared_ptr<LogSink> log,
                                    std::shared_ptr<ArtworkCodec> artworkCodec)
@@ -34,4 +34,4 @@ std::function<bool()> MacMediaServices::canControlPlayers() const {
   return [keys = mediaKeys_] { return keys->isTrusted(); };
 }
 
-}  // namespace orvane::cli
+}  // namespace orvane

@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "cli/headless_main.hpp"
-#include "cli/toolkit/toolkit_services.hpp"
+#include "wiring/toolkit/toolkit_services.hpp"
 
 int main(int argc, char** argv) {
   auto commandLine = orvane::cli::readCommandLine(argc, argv);
@@ -26,5 +26,5 @@ int main(int argc, char** argv) {
   }
   std::unique_ptr<QCoreApplication> app =
       display ? std::make_unique<QGuiApplication>(argc, argv) : std::make_unique<QCoreApplication>(argc, argv);
-  return orvane::cli::runHeadless(*app, options, orvane::cli::toolkitServices());
+  return orvane::cli::runHeadless(*app, options, orvane::toolkitServices());
 }

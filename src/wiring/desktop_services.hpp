@@ -11,7 +11,7 @@
 #include "features/media/artwork_codec.hpp"
 #include "pairing/qr_image.hpp"
 
-namespace orvane::cli {
+namespace orvane {
 
 // What the headless program takes from the desktop around it. With Qt's graphical
 // library these are the desktop's clipboard, its handler of links and the image codecs;
@@ -27,4 +27,4 @@ struct DesktopServices {
   std::function<expected<void, std::string>(const QRImage& image, const std::string& path)> writeQrPng;
 };
 
-}  // namespace orvane::cli
+}  // namespace orvane

@@ -1,8 +1,8 @@
-#include "cli/displayless_services.hpp"
+#include "wiring/displayless_services.hpp"
 
 #include "app/memory_pasteboard.hpp"
 
-namespace orvane::cli {
+namespace orvane {
 namespace {
 
 class DisplaylessWorkspace final : public Workspace {
@@ -34,4 +34,4 @@ DesktopServices displaylessServices() {
   return services;
 }
 
-}  // namespace orvane::cli
+}  // namespace orvane

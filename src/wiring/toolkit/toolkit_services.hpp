@@ -1,8 +1,8 @@
 #pragma once
 
-#include "cli/desktop_services.hpp"
+#include "wiring/desktop_services.hpp"
 
-namespace orvane::cli {
+namespace orvane {
 
 // The desktop services through Qt's graphical library: the desktop's clipboard when a
 // display is reachable (Orvane's own otherwise), links opened by the desktop's handler,
@@ -10,4 +10,4 @@ namespace orvane::cli {
 // made first: a QGuiApplication for a display, a QCoreApplication otherwise.
 DesktopServices toolkitServices();
 
-}  // namespace orvane::cli
+}  // namespace orvane
