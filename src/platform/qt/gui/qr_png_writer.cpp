@@ -8,8 +8,8 @@
 
 namespace orvane {
 
-expected<void, std::string> writeQRPng(const QRImage& image, const std::string& path) {
-  if (image.pixelSize <= 0) return unexpected(std::string("empty QR image"));
+QImage qrPicture(const QRImage& image) {
+  if (image.pixelSize <= 0) return {};
   const int margin = static_cast<int>(std::lround(4 * image.scale));
   const int side = image.pixelSize + 2 * margin;
   QImage out(side, side, QImage::Format_Grayscale8);
@@ -20,6 +20,12 @@ expected<void, std::string> writeQRPng(const QRImage& image, const std::string& 
       row[x + margin] = image.pixels[static_cast<std::size_t>(y) * image.pixelSize + x];
     }
   }
+  return out;
+}
+
+expected<void, std::string> writeQRPng(const QRImage& image, const std::string& path) {
+  const QImage out = qrPicture(image);
+  if (out.isNull()) return unexpected(std::string("empty QR image"));
   QSaveFile file(QString::fromStdString(path));
   if (!file.open(QIODevice::WriteOnly)) return unexpected(file.errorString().toStdString());
   if (!out.save(&file, "PNG")) return unexpected(std::string("PNG encoding failed"));

@@ -1,0 +1,224 @@
+#include "ui/shell/desktop_shell.hpp"
+
+#include <QAction>
+#include <QApplication>
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QPalette>
+#include <QQmlApplicationEngine>
+#include <QQmlContext>
+#include <QQuickWindow>
+#include <QScreen>
+#include <QSystemTrayIcon>
+#include <QTimer>
+#include <QUrl>
+#include <filesystem>
+#include <iostream>
+
+#include "platform/linux/json_defaults_file.hpp"
+#include "platform/linux/syslog_sink.hpp"
+#include "platform/qt/qt_main_queue.hpp"
+#include "ui/models/application_version.hpp"
+#include "ui/models/menu_bar_icon.hpp"
+#include "ui/shell/desktop_image_provider.hpp"
+#include "ui/shell/menu_bar_image.hpp"
+#include "ui/shell/window_placement.hpp"
+#include "ui/viewmodels/desktop_model.hpp"
+#include "wiring/mac_media_services.hpp"
+#include "wiring/toolkit/toolkit_services.hpp"
+
+namespace orvane {
+namespace {
+
+constexpr auto settingsFrameKey = "orvane.window.settings.frame";
+// The hub comes forward a moment after launch, once the tray icon has settled.
+constexpr int hubAtLaunchMs = 700;
+
+bool paletteIsDark() {
+  const QColor window = QGuiApplication::palette().color(QPalette::Window);
+  return window.lightness() < 128;
+}
+
+// The terms and the privacy policy are shipped with the program: installed beside it,
+// or in the source tree for a build that runs where it was made.
+std::optional<std::filesystem::path> legalDocument(const std::string& name) {
+  std::error_code error;
+  const auto program = std::filesystem::read_symlink("/proc/self/exe", error);
+  std::vector<std::filesystem::path> places;
+  if (!error) places.push_back(program.parent_path() / ".." / "share" / "orvane" / "legal" / name);
+  places.push_back(std::filesystem::path(ORVANE_SOURCE_LEGAL_DIR) / name);
+  for (const auto& place : places) {
+    if (std::filesystem::is_regular_file(place, error)) return place.lexically_normal();
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+DesktopShell::DesktopShell(Options options) : options_(options) {}
+
+DesktopShell::~DesktopShell() {
+  // The windows go before the model they read, the model before the core it reads.
+  engine_.reset();
+  delete model_.data();
+  if (core_) core_->release();
+}
+
+std::optional<int> DesktopShell::start() {
+  auto log = std::make_shared<SyslogSink>(options_.verbose);
+  auto defaults = JsonDefaultsFile::atDefaultLocation(Logger(log, "defaults"));
+  if (!defaults) {
+    std::cerr << "orvane: cannot open the settings file: " << defaults.error() << "\n";
+    return 1;
+  }
+  auto core = ProgramCore::create(log, *defaults, toolkitServices(),
+                                  [log](const std::string& text) { Logger(log, "shell").error(text); });
+  if (!core) {
+    std::cerr << "orvane: " << core.error().message << "\n";
+    return core.error().exitStatus;
+  }
+  core_ = std::move(*core);
+  legal_ = std::make_shared<LegalState>(*defaults);
+
+  DesktopModel::Setup setup;
+  setup.store = core_->store();
+  setup.hub = core_->hub();
+  setup.legal = legal_;
+  setup.shell.openHub = [this] { openHub(); };
+  setup.shell.openSettings = [this] { openSettings(); };
+  setup.shell.quit = [this] { quit(); };
+  setup.shell.openUrl = [this](const std::string& name) { openDocument(name); };
+  setup.versionText = ApplicationVersion{ORVANE_VERSION, std::nullopt}.text();
+  setup.darkAppearance = options_.dark.value_or(paletteIsDark());
+  setup.reduceMotion = options_.reduceMotion;
+  model_ = new DesktopModel(std::move(setup));
+  connect(model_, &DesktopModel::termsAccepted, this, [this] { core_->hub()->startServer(); });
+
+  engine_ = std::make_unique<QQmlApplicationEngine>();
+  images_ = new DesktopImageProvider();
+  images_->update(*model_);
+  engine_->addImageProvider(QStringLiteral("orvane"), images_);
+  engine_->rootContext()->setContextProperty(QStringLiteral("orvane"), model_);
+  // The pictures are taken before the views hear of the change and load them anew.
+  connect(model_, &DesktopModel::changed, this, [this] { images_->update(*model_); }, Qt::DirectConnection);
+  hub_ = loadWindow("HubWindow.qml");
+  popover_ = loadWindow("PopoverWindow.qml");
+  settings_ = loadWindow("SettingsWindow.qml");
+  if (!hub_ || !popover_ || !settings_) {
+    std::cerr << "orvane: the windows could not be loaded\n";
+    return 70;
+  }
+  restoreSettingsGeometry();
+  connect(settings_, &QWindow::visibleChanged, this, [this](bool visible) {
+    if (!visible) saveSettingsGeometry();
+  });
+
+  tray_ = new QSystemTrayIcon(this);
+  trayMenu_ = std::make_unique<QMenu>();
+  connect(trayMenu_->addAction(QStringLiteral("Open Orvane")), &QAction::triggered, this, [this] { openHub(); });
+  connect(trayMenu_->addAction(QStringLiteral("Settings\u2026")), &QAction::triggered, this, [this] { openSettings(); });
+  trayMenu_->addSeparator();
+  connect(trayMenu_->addAction(QStringLiteral("Quit Orvane")), &QAction::triggered, this, [this] { quit(); });
+  tray_->setContextMenu(trayMenu_.get());
+  connect(tray_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+    if (reason == QSystemTrayIcon::Trigger) togglePopover();
+  });
+  connect(model_, &DesktopModel::changed, this, [this] { updateTray(); });
+  trayConnected_ = !model_->connected();  // drawn on the first update
+  updateTray();
+  if (QSystemTrayIcon::isSystemTrayAvailable()) tray_->show();
+
+  // Accepted before: the server starts now. Otherwise the terms gate starts it.
+  if (legal_->isAccepted()) core_->hub()->startServer();
+  QTimer::singleShot(hubAtLaunchMs, this, [this] { openHub(); });
+  return std::nullopt;
+}
+
+QQuickWindow* DesktopShell::loadWindow(const char* file) {
+  const QUrl url(QStringLiteral("qrc:/qt/qml/Orvane/") + QLatin1String(file));
+  const auto before = engine_->rootObjects().size();
+  engine_->load(url);
+  if (engine_->rootObjects().size() == before) return nullptr;
+  return qobject_cast<QQuickWindow*>(engine_->rootObjects().back());
+}
+
+void DesktopShell::updateTray() {
+  const MenuBarIcon icon = MenuBarIcon::of(*core_->store());
+  const QString label = QString::fromStdString(icon.accessibilityLabel);
+  if (tray_->toolTip() != label) tray_->setToolTip(label);
+  if (icon.connected == trayConnected_ && !tray_->icon().isNull()) return;
+  trayConnected_ = icon.connected;
+  QIcon drawn;
+  for (double scale : {1.0, 2.0}) drawn.addPixmap(QPixmap::fromImage(MenuBarImage::draw(icon.connected, model_->darkAppearance(), scale)));
+  tray_->setIcon(drawn);
+}
+
+void DesktopShell::openHub() {
+  if (!hub_) return;
+  bringForward(*hub_);
+}
+
+void DesktopShell::openSettings() {
+  if (!settings_) return;
+  bringForward(*settings_);
+}
+
+void DesktopShell::togglePopover() {
+  if (!popover_) return;
+  if (popover_->isVisible()) {
+    popover_->hide();
+    return;
+  }
+  placePopover();
+  popover_->show();
+  popover_->raise();
+  popover_->requestActivate();
+}
+
+void DesktopShell::placePopover() {
+  QScreen* screen = QGuiApplication::primaryScreen();
+  if (!screen) return;
+  const QRect icon = tray_ ? tray_->geometry() : QRect();
+  popover_->setPosition(popoverPosition(icon, popover_->size(), screen->availableGeometry(), screen->geometry()));
+}
+
+void DesktopShell::openDocument(const std::string& name) {
+  const auto document = legalDocument(name);
+  if (!document) {
+    Logger(core_->log(), "shell").error("the document " + name + " is not installed");
+    return;
+  }
+  if (!QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(document->string())))) {
+    Logger(core_->log(), "shell").error("the desktop did not open " + document->string());
+  }
+}
+
+void DesktopShell::restoreSettingsGeometry() {
+  const auto frame = core_->defaults()->string(settingsFrameKey);
+  if (!frame) return;
+  if (const auto rect = parseFrame(*frame)) {
+    settings_->setGeometry(rect->x(), rect->y(), std::max(rect->width(), 700), std::max(rect->height(), 520));
+  }
+}
+
+void DesktopShell::saveSettingsGeometry() {
+  core_->defaults()->set(settingsFrameKey, formatFrame(settings_->geometry()));
+}
+
+void DesktopShell::quit() {
+  if (quitting_) return;
+  quitting_ = true;
+  if (popover_) popover_->hide();
+  if (hub_) hub_->hide();
+  if (settings_) settings_->hide();
+  if (tray_) tray_->hide();
+  if (!core_) {
+    QCoreApplication::quit();
+    return;
+  }
+  core_->shutdown({}, [] { QCoreApplication::quit(); });
+}
+
+}  // namespace orvane
