@@ -1,5 +1,5 @@
 # Orvane — top-level commands. Every target installs missing system packages first.
-.PHONY: deps build run test test-asan test-tsan bench fuzz screenshots clean
+.PHONY: deps build run install test test-asan test-tsan bench fuzz screenshots clean
 
 PRESET ?= default
 BUILD_DIR := build
@@ -15,6 +15,15 @@ build: deps
 # The GUI when a display is there, the headless front end otherwise.
 run: build
 	@scripts/run.sh $(ARGS)
+
+# The programs, the menu entry and the icon under PREFIX (default ~/.local); `make run`
+# works without it.
+PREFIX ?= $(HOME)/.local
+install: deps
+	@cmake --preset release -DCMAKE_INSTALL_PREFIX=$(PREFIX) >/dev/null
+	@cmake --build --preset release --target orvane orvane-desktop
+	@cmake --install build-release --prefix $(PREFIX)
+	@command -v update-desktop-database >/dev/null && update-desktop-database -q $(PREFIX)/share/applications || true
 
 test: build
 	@scripts/test.sh

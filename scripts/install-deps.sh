@@ -12,6 +12,11 @@ packages=(
   libasio-dev libssl-dev nlohmann-json3-dev libsimdjson-dev libicu-dev libqrencode-dev
   libavahi-client-dev qt6-base-dev qt6-qpa-plugins qt6-wayland
   libqt6gui6  # with Qt's JPEG image plugin, for the covers sent to the phone
+  # the desktop windows: Qt Quick with its controls, layouts and shapes, and SVG icons
+  qt6-declarative-dev qt6-svg-dev libqt6svg6 qml6-module-qtqml qml6-module-qtquick
+  qml6-module-qtquick-controls qml6-module-qtquick-templates qml6-module-qtquick-layouts
+  qml6-module-qtquick-window qml6-module-qtquick-shapes qml6-module-qtqml-workerscript
+  qml6-module-qttest
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
   openssl python3

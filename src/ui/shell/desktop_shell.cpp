@@ -47,7 +47,11 @@ std::optional<std::filesystem::path> legalDocument(const std::string& name) {
   std::error_code error;
   const auto program = std::filesystem::read_symlink("/proc/self/exe", error);
   std::vector<std::filesystem::path> places;
-  if (!error) places.push_back(program.parent_path() / ".." / "share" / "orvane" / "legal" / name);
+  if (!error) {
+    // bin/ or libexec/orvane/ below the prefix.
+    places.push_back(program.parent_path() / ".." / "share" / "orvane" / "legal" / name);
+    places.push_back(program.parent_path() / ".." / ".." / "share" / "orvane" / "legal" / name);
+  }
   places.push_back(std::filesystem::path(ORVANE_SOURCE_LEGAL_DIR) / name);
   for (const auto& place : places) {
     if (std::filesystem::is_regular_file(place, error)) return place.lexically_normal();
