@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "app/legal_state.hpp"
+#include "ui/viewmodels/desktop_model.hpp"
 #include "wiring/program_core.hpp"
 
 class QQmlApplicationEngine;
@@ -15,7 +16,7 @@ class QMenu;
 
 namespace orvane {
 class DesktopImageProvider;
-class DesktopModel;
+
 
 // The desktop program: the core, the tray icon with its popover, the hub window and
 // the settings window. The server starts once the terms are accepted (at once when
