@@ -50,6 +50,7 @@ class DesktopShell final : public QObject {
   QQuickWindow* popoverWindow() const { return popover_; }
   QQuickWindow* settingsWindow() const { return settings_; }
   QSystemTrayIcon* trayIcon() const { return tray_; }
+  ProgramCore& core() { return *core_; }
 
  private:
   QQuickWindow* loadWindow(const char* file);

@@ -1,0 +1,172 @@
+// The desktop program's flows through its real windows and QML, on a private X server,
+// with a real server on port 17431 and orvane-phone as the phone: the terms gate, a
+// pairing approved from the sheet, the popover's clipboard switch and the palette's
+// command, the tray icon's text.
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QQuickItem>
+#include <QQuickWindow>
+#include <QSystemTrayIcon>
+#include <QTest>
+#include <functional>
+
+#include "temp_dir.hpp"
+#include "ui/shell/desktop_shell.hpp"
+
+namespace orvane::testing {
+namespace {
+
+int timeScale() {
+  const QByteArray scale = qgetenv("ORVANE_TEST_TIME_SCALE");
+  return scale.isEmpty() ? 1 : std::max(1, scale.toInt());
+}
+
+// Runs the event loop until `done` holds or the deadline passes.
+bool waitUntil(const std::function<bool()>& done, int seconds = 20) {
+  QElapsedTimer timer;
+  timer.start();
+  while (!done()) {
+    if (timer.elapsed() > qint64(seconds) * 1000 * timeScale()) return false;
+    QTest::qWait(20);
+  }
+  return true;
+}
+
+bool listening() {
+  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(17431);
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  const bool connected = ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+  ::close(fd);
+  return connected;
+}
+
+class DesktopFlows : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_FALSE(listening()) << "port 17431 is in use by another program; these tests need it";
+    ::setenv("XDG_CONFIG_HOME", (home.path() / "config").c_str(), 1);
+    ::setenv("XDG_DATA_HOME", (home.path() / "data").c_str(), 1);
+    ::setenv("HOME", home.path().c_str(), 1);
+  }
+
+  void TearDown() override {
+    if (phone.state() != QProcess::NotRunning) {
+      phone.kill();
+      phone.waitForFinished();
+    }
+    if (shell) {
+      shell->quit();
+      waitUntil([] { return !listening(); });
+      shell.reset();
+    }
+  }
+
+  void launch() {
+    shell = std::make_unique<DesktopShell>(DesktopShell::Options{});
+    ASSERT_EQ(shell->start(), std::nullopt);
+    ASSERT_TRUE(waitUntil([this] { return shell->hubWindow()->isVisible(); })) << "the hub comes forward at launch";
+  }
+
+  QQuickItem* item(QQuickWindow* window, const char* name) {
+    auto* found = window->contentItem()->findChild<QQuickItem*>(QString::fromLatin1(name));
+    EXPECT_NE(found, nullptr) << name;
+    return found;
+  }
+
+  void click(QQuickWindow* window, QQuickItem* target) {
+    ASSERT_NE(target, nullptr);
+    ASSERT_TRUE(waitUntil([&] { return target->isVisible() && target->width() > 0; }));
+    const QPointF centre = target->mapToScene(QPointF(target->width() / 2, target->height() / 2));
+    QTest::mouseClick(window, Qt::LeftButton, Qt::NoModifier, centre.toPoint());
+  }
+
+  void acceptTerms() {
+    QQuickWindow* hub = shell->hubWindow();
+    click(hub, item(hub, "legalAgree"));
+    click(hub, item(hub, "legalContinue"));
+    ASSERT_TRUE(waitUntil(listening)) << "the server listens once the terms are accepted";
+  }
+
+  void startPhone(const std::string& qrText) {
+    phone.setProcessChannelMode(QProcess::MergedChannels);
+    phone.start(QStringLiteral(ORVANE_BIN_DIR "/orvane-phone"),
+                {"--timeout", QString::number(120 * timeScale()), "--state", QString::fromStdString((home.path() / "phone.json").string()),
+                 "pair", "--qr", QString::fromStdString(qrText), "--host", "127.0.0.1", "--name", "Test Phone"});
+    ASSERT_TRUE(phone.waitForStarted());
+  }
+
+  TempDir home;
+  std::unique_ptr<DesktopShell> shell;
+  QProcess phone;
+};
+
+TEST_F(DesktopFlows, TheTermsGateHoldsTheServerUntilTheBoxIsTickedAndAgreed) {
+  launch();
+  QQuickWindow* hub = shell->hubWindow();
+  EXPECT_FALSE(listening()) << "nothing listens before the terms are accepted";
+  QQuickItem* agree = item(hub, "legalContinue");
+  ASSERT_NE(agree, nullptr);
+  EXPECT_FALSE(agree->isEnabled()) << "\"Agree and continue\" waits for the box";
+  click(hub, agree);
+  QTest::qWait(200);
+  EXPECT_FALSE(listening());
+
+  click(hub, item(hub, "legalAgree"));
+  ASSERT_TRUE(waitUntil([&] { return agree->isEnabled(); }));
+  click(hub, agree);
+  EXPECT_TRUE(waitUntil(listening)) << "the server listens without a restart";
+  EXPECT_TRUE(waitUntil([&] { return shell->model()->legalAccepted(); }));
+}
+
+TEST_F(DesktopFlows, APairingRequestBringsUpTheApprovalAndApproveDismissesTheSheet) {
+  launch();
+  acceptTerms();
+  ASSERT_TRUE(waitUntil([&] { return !shell->core().hub()->lastQRText->empty(); }));
+  EXPECT_EQ(shell->trayIcon()->toolTip(), QStringLiteral("Orvane, phone disconnected"));
+  startPhone(*shell->core().hub()->lastQRText);
+
+  QQuickWindow* hub = shell->hubWindow();
+  ASSERT_TRUE(waitUntil([&] { return shell->model()->property("pairingApprovalStep").toBool(); }));
+  EXPECT_TRUE(shell->model()->property("showPairing").toBool());
+  click(hub, item(hub, "pairingApprove"));
+  ASSERT_TRUE(waitUntil([&] { return !shell->model()->property("showPairing").toBool(); }))
+      << "pairing dismisses the sheet";
+  ASSERT_TRUE(waitUntil([&] { return shell->model()->connected(); }));
+  EXPECT_EQ(shell->trayIcon()->toolTip(), QStringLiteral("Orvane, phone connected"));
+
+  // The popover's switch and the palette's command change the same setting.
+  shell->togglePopover();
+  QQuickWindow* popover = shell->popoverWindow();
+  ASSERT_TRUE(waitUntil([&] { return popover->isVisible(); }));
+  click(popover, item(popover, "clipboardSwitch"));
+  ASSERT_TRUE(waitUntil([&] { return shell->model()->property("clipboardOn").toBool(); }));
+  EXPECT_TRUE(*shell->core().hub()->clipboardEnabled);
+  shell->model()->openPalette();
+  shell->model()->setPaletteQuery(QStringLiteral("clipboard sync"));
+  const auto items = shell->model()->property("paletteItems").toList();
+  ASSERT_EQ(items.size(), 1);
+  EXPECT_EQ(items[0].toMap().value("title").toString(), QStringLiteral("Turn off clipboard sync"));
+  shell->model()->paletteKey(QStringLiteral("enter"));
+  ASSERT_TRUE(waitUntil([&] { return !shell->model()->property("clipboardOn").toBool(); }));
+  EXPECT_FALSE(*shell->core().hub()->clipboardEnabled);
+}
+
+}  // namespace
+}  // namespace orvane::testing
+
+int main(int argc, char** argv) {
+  ::testing::InitGoogleTest(&argc, argv);
+  QApplication app(argc, argv);
+  QGuiApplication::setQuitOnLastWindowClosed(false);
+  return RUN_ALL_TESTS();
+}
