@@ -1,0 +1,166 @@
+// orvane-gui-screenshots: pictures of every surface of the desktop program, in light and
+// dark, taken from its real windows with a scripted orvane-phone as the phone. Run by
+// `make screenshots` on a private display; writes PNGs into the folder it is given.
+//
+//   orvane-gui-screenshots OUT_DIR BIN_DIR
+#include <QApplication>
+#include <QBuffer>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QImage>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QProcess>
+#include <QQuickItem>
+#include <QQuickWindow>
+#include <QTest>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <iostream>
+
+#include "ui/shell/desktop_shell.hpp"
+
+namespace {
+
+bool waitUntil(const std::function<bool()>& done, int seconds = 30) {
+  QElapsedTimer timer;
+  timer.start();
+  while (!done()) {
+    if (timer.elapsed() > seconds * 1000) return false;
+    QTest::qWait(20);
+  }
+  return true;
+}
+
+// A cover for the phone's player: a soft gradient with a disc, as JPEG in base64.
+QByteArray coverArt() {
+  QImage cover(300, 300, QImage::Format_RGB32);
+  QPainter painter(&cover);
+  QLinearGradient gradient(0, 0, 300, 300);
+  gradient.setColorAt(0, QColor(255, 138, 101));
+  gradient.setColorAt(1, QColor(106, 61, 232));
+  painter.fillRect(cover.rect(), gradient);
+  painter.setRenderHint(QPainter::Antialiasing);
+  painter.setBrush(QColor(255, 255, 255, 60));
+  painter.setPen(Qt::NoPen);
+  painter.drawEllipse(QPointF(150, 150), 95, 95);
+  painter.setBrush(QColor(20, 20, 30, 200));
+  painter.drawEllipse(QPointF(150, 150), 14, 14);
+  painter.end();
+  QByteArray jpeg;
+  QBuffer buffer(&jpeg);
+  buffer.open(QIODevice::WriteOnly);
+  cover.save(&buffer, "JPEG", 88);
+  return jpeg.toBase64();
+}
+
+class Photographer {
+ public:
+  Photographer(QString out, orvane::DesktopShell& shell) : out_(std::move(out)), shell_(shell) {}
+
+  // Both appearances of `window`, as NAME-light.png and NAME-dark.png.
+  bool shoot(const QString& name, QQuickWindow* window) {
+    for (bool dark : {false, true}) {
+      shell_.model()->setDarkAppearance(dark);
+      QTest::qWait(400);  // let the change and its fades settle
+      const QImage picture = window->grabWindow();
+      const QString path = out_ + "/" + name + (dark ? "-dark.png" : "-light.png");
+      if (picture.isNull() || !picture.save(path)) {
+        std::cerr << "orvane-gui-screenshots: cannot take " << path.toStdString() << "\n";
+        return false;
+      }
+      std::cout << "screenshots: " << path.toStdString() << std::endl;
+    }
+    shell_.model()->setDarkAppearance(false);
+    return true;
+  }
+
+ private:
+  QString out_;
+  orvane::DesktopShell& shell_;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 3) {
+    std::cerr << "usage: orvane-gui-screenshots OUT_DIR BIN_DIR\n";
+    return 64;
+  }
+  const QString out = QString::fromLocal8Bit(argv[1]);
+  const QString bin = QString::fromLocal8Bit(argv[2]);
+  QDir().mkpath(out);
+  // A home of its own: first launch, no pairing, nothing of the user's touched.
+  const auto home = std::filesystem::temp_directory_path() / ("orvane-shots-" + std::to_string(::getpid()));
+  std::filesystem::create_directories(home);
+  ::setenv("XDG_CONFIG_HOME", (home / "config").c_str(), 1);
+  ::setenv("XDG_DATA_HOME", (home / "data").c_str(), 1);
+  ::setenv("HOME", home.c_str(), 1);
+
+  QApplication app(argc, argv);
+  QGuiApplication::setQuitOnLastWindowClosed(false);
+  orvane::DesktopShell shell({});
+  if (auto failed = shell.start()) return *failed;
+  Photographer camera(out, shell);
+  QProcess phone;
+  int status = 1;
+  [&] {
+    auto* model = shell.model();
+    if (!waitUntil([&] { return shell.hubWindow()->isVisible(); })) return;
+    if (!camera.shoot("legal-gate", shell.hubWindow())) return;
+
+    model->acceptTerms();
+    if (!waitUntil([&] { return !shell.core().hub()->lastQRText->empty(); })) return;
+    shell.togglePopover();
+    if (!waitUntil([&] { return shell.popoverWindow()->isVisible(); })) return;
+    if (!camera.shoot("popover-unpaired", shell.popoverWindow())) return;
+    shell.togglePopover();
+
+    model->showPairingSheet();
+    if (!camera.shoot("pairing-code", shell.hubWindow())) return;
+
+    phone.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    phone.start(bin + "/orvane-phone", {"--timeout", "300", "--state", QString::fromStdString((home / "phone.json").string()),
+                                         "pair", "--qr", QString::fromStdString(*shell.core().hub()->lastQRText),
+                                         "--host", "127.0.0.1", "--name", "Pixel 8"});
+    if (!phone.waitForStarted()) return;
+    if (!waitUntil([&] { return model->property("pairingApprovalStep").toBool(); })) return;
+    if (!camera.shoot("pairing-approve", shell.hubWindow())) return;
+    model->approve();
+    if (!waitUntil([&] { return model->connected(); })) return;
+
+    auto send = [&](const QByteArray& line) { phone.write("send " + line + "\n"); };
+    send(R"(phone_status {"battery":"76","charging":"1","wifi":"1","wifi_enabled":"1","wifi_level":"3","cellular":"1","sim":"1","signal":"3","bluetooth":"1"})");
+    send(R"(notif_post {"id":"n-1","app":"Signal","title":"Ana Lima","text":"Dinner at 8? I booked the place by the river.","reply":"1"})");
+    send(R"(notif_post {"id":"n-2","app":"Calendar","title":"Stand-up","text":"In 10 minutes"})");
+    send(R"(notif_post {"id":"n-3","app":"Gmail","title":"Your order has shipped","text":"Arrives Thursday"})");
+    send("media_post {\"app\":\"Spotify\",\"title\":\"Quiet Trains\",\"artist\":\"Lumen Harbor\",\"album\":\"Night Lines\","
+         "\"state\":\"playing\",\"art\":\"" + coverArt() + "\"}");
+    if (!waitUntil([&] { return model->property("hasMedia").toBool() && model->property("statusSummary").toString().contains("%"); })) return;
+    model->setClipboard(true);
+    shell.togglePopover();
+    if (!waitUntil([&] { return shell.popoverWindow()->isVisible(); })) return;
+    if (!camera.shoot("popover-connected", shell.popoverWindow())) return;
+    shell.togglePopover();
+
+    shell.openHub();
+    model->openPalette();
+    if (!camera.shoot("palette", shell.hubWindow())) return;
+    model->setPaletteQuery("clip");
+    if (!camera.shoot("palette-filtered", shell.hubWindow())) return;
+    model->closePalette();
+    if (!camera.shoot("hub", shell.hubWindow())) return;
+    shell.openSettings();
+    if (!camera.shoot("settings", shell.settingsWindow())) return;
+    status = 0;
+  }();
+  phone.kill();
+  phone.waitForFinished();
+  shell.quit();
+  // The server closes its listener on its own queue; the release comes back here.
+  QTest::qWait(500);
+  std::filesystem::remove_all(home);
+  if (status != 0) std::cerr << "orvane-gui-screenshots: a surface did not reach the state to be taken in\n";
+  return status;
+}
