@@ -1,8 +1,8 @@
 import QtQuick
-import QtQuick.Shapes
 
 // The window's ground: a quiet vertical gradient with two soft glows of the brand's
-// colours, over which the glass panels sit.
+// colours, over which the glass panels sit. The glows are painted on a canvas, which
+// keeps their falloff smooth on every renderer.
 Rectangle {
     id: backdrop
 
@@ -10,43 +10,31 @@ Rectangle {
         GradientStop { position: 0.0; color: Theme.windowTop }
         GradientStop { position: 1.0; color: Theme.windowBottom }
     }
-    clip: true
 
-    Shape {
+    Canvas {
+        id: glows
         anchors.fill: parent
-        ShapePath {
-            strokeWidth: -1
-            fillGradient: RadialGradient {
-                centerX: backdrop.width * 0.12
-                centerY: backdrop.height * 0.05
-                centerRadius: Math.max(backdrop.width, backdrop.height) * 0.55
-                focalX: centerX
-                focalY: centerY
-                GradientStop { position: 0.0; color: Qt.rgba(0.43, 0.45, 0.94, Theme.dark ? 0.16 : 0.13) }
-                GradientStop { position: 1.0; color: Qt.rgba(0.43, 0.45, 0.94, 0) }
-            }
-            startX: 0; startY: 0
-            PathLine { x: backdrop.width; y: 0 }
-            PathLine { x: backdrop.width; y: backdrop.height }
-            PathLine { x: 0; y: backdrop.height }
-            PathLine { x: 0; y: 0 }
+
+        readonly property bool dark: Theme.dark
+        onDarkChanged: requestPaint()
+        onWidthChanged: requestPaint()
+        onHeightChanged: requestPaint()
+
+        function glow(ctx, x, y, r, rgb, alpha) {
+            const g = ctx.createRadialGradient(x, y, 0, x, y, r)
+            g.addColorStop(0, "rgba(" + rgb + "," + alpha + ")")
+            g.addColorStop(0.55, "rgba(" + rgb + "," + (alpha * 0.35) + ")")
+            g.addColorStop(1, "rgba(" + rgb + ",0)")
+            ctx.fillStyle = g
+            ctx.fillRect(0, 0, width, height)
         }
-        ShapePath {
-            strokeWidth: -1
-            fillGradient: RadialGradient {
-                centerX: backdrop.width * 0.92
-                centerY: backdrop.height * 1.0
-                centerRadius: Math.max(backdrop.width, backdrop.height) * 0.5
-                focalX: centerX
-                focalY: centerY
-                GradientStop { position: 0.0; color: Qt.rgba(0.18, 0.72, 0.64, Theme.dark ? 0.12 : 0.11) }
-                GradientStop { position: 1.0; color: Qt.rgba(0.18, 0.72, 0.64, 0) }
-            }
-            startX: 0; startY: 0
-            PathLine { x: backdrop.width; y: 0 }
-            PathLine { x: backdrop.width; y: backdrop.height }
-            PathLine { x: 0; y: backdrop.height }
-            PathLine { x: 0; y: 0 }
+
+        onPaint: {
+            const ctx = getContext("2d")
+            ctx.reset()
+            const size = Math.max(width, height)
+            glow(ctx, width * 0.1, height * 0.02, size * 0.6, "110,115,240", dark ? 0.16 : 0.13)
+            glow(ctx, width * 0.94, height * 1.02, size * 0.5, "46,184,164", dark ? 0.12 : 0.11)
         }
     }
 }

@@ -40,7 +40,7 @@ T.AbstractButton {
     background: Rectangle {
         radius: button.circular ? height / 2 : Theme.radiusSmall
         color: button.prominent
-               ? (button.pressed ? Qt.darker(Theme.accent, 1.12) : button.hovered ? Theme.accentHover : Theme.accent)
+               ? (button.pressed ? Qt.darker(Theme.accentFill, 1.12) : button.hovered ? Theme.accentFillHover : Theme.accentFill)
                : (button.pressed ? Theme.pressed : button.hovered ? Theme.hover : "transparent")
         border.width: button.visualFocus ? 2 : 0
         border.color: Theme.accent

@@ -40,7 +40,7 @@ T.Button {
                 font.family: Theme.fontFamily
                 font.pixelSize: button.compact ? Theme.footnoteSize : Theme.bodySize
                 font.weight: button.prominent ? Font.DemiBold : Font.Medium
-                color: button.prominent ? Theme.accentText : Theme.text
+                color: button.prominent ? Theme.textOnAccent : Theme.text
             }
         }
     }
@@ -49,7 +49,7 @@ T.Button {
         radius: height / 2
         opacity: button.enabled ? 1 : 0.45
         color: button.prominent
-               ? (button.pressed ? Qt.darker(Theme.accent, 1.12) : button.hovered ? Theme.accentHover : Theme.accent)
+               ? (button.pressed ? Qt.darker(Theme.accentFill, 1.12) : button.hovered ? Theme.accentFillHover : Theme.accentFill)
                : (button.pressed ? Theme.pressed : button.hovered ? Theme.hover : Theme.inset)
         border.width: button.visualFocus ? 2 : (button.prominent ? 0 : 1)
         border.color: button.visualFocus ? (button.prominent ? Theme.text : Theme.accent) : Theme.hairlineStrong

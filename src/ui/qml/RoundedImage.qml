@@ -7,14 +7,21 @@ Canvas {
 
     property url source
     property real radius: 8
-    readonly property bool ready: source.toString() !== "" && isImageLoaded(source)
+    property bool ready: false
 
-    onSourceChanged: {
-        if (source.toString() !== "")
+    function reload() {
+        ready = source.toString() !== "" && isImageLoaded(source)
+        if (source.toString() !== "" && !ready)
             loadImage(source)
         requestPaint()
     }
-    onImageLoaded: requestPaint()
+
+    onSourceChanged: reload()
+    Component.onCompleted: reload()
+    onImageLoaded: {
+        ready = source.toString() !== "" && isImageLoaded(source)
+        requestPaint()
+    }
     onWidthChanged: requestPaint()
     onHeightChanged: requestPaint()
 

@@ -14,8 +14,12 @@ QtObject {
     // Brand and state. The icon tints baked by CMakeLists.txt use the same values.
     readonly property color accent: dark ? "#8f93fa" : "#4f54d9"
     readonly property color accentHover: dark ? "#a1a4fb" : "#4348c9"
+    // Filled controls (prominent buttons, switches, ticks) carry white text and glyphs,
+    // so their accent stays deep in the dark appearance too.
+    readonly property color accentFill: dark ? "#5a5fe0" : "#4f54d9"
+    readonly property color accentFillHover: dark ? "#666bea" : "#4348c9"
     readonly property color accentSoft: dark ? Qt.rgba(0.56, 0.58, 0.98, 0.18) : Qt.rgba(0.31, 0.33, 0.85, 0.11)
-    readonly property color accentText: "#ffffff"
+    readonly property color textOnAccent: "#ffffff"
     readonly property color connected: Qt.rgba(0.208, 0.788, 0.584, 1)
     readonly property color disconnected: Qt.rgba(0.941, 0.443, 0.471, 1)
     readonly property color warning: "#e39a2b"
@@ -28,7 +32,7 @@ QtObject {
     readonly property color windowTop: dark ? "#1b1c22" : "#f3f4f8"
     readonly property color windowBottom: dark ? "#141519" : "#e7e9f0"
     readonly property color glass: dark ? Qt.rgba(0.16, 0.165, 0.19, 0.84) : Qt.rgba(1, 1, 1, 0.78)
-    readonly property color glassStrong: dark ? Qt.rgba(0.18, 0.185, 0.21, 0.96) : Qt.rgba(0.995, 0.995, 1, 0.96)
+    readonly property color glassStrong: dark ? "#2a2b31" : "#fcfcfe"
     readonly property color glassSheen: dark ? Qt.rgba(1, 1, 1, 0.035) : Qt.rgba(1, 1, 1, 0.5)
     readonly property color inset: dark ? Qt.rgba(1, 1, 1, 0.05) : Qt.rgba(0.1, 0.1, 0.2, 0.04)
     readonly property color hairline: dark ? Qt.rgba(1, 1, 1, 0.1) : Qt.rgba(0.05, 0.05, 0.15, 0.1)

@@ -22,7 +22,7 @@ T.CheckBox {
         width: 18
         height: 18
         radius: 5
-        color: box.checked ? (box.hovered ? Theme.accentHover : Theme.accent) : Theme.field
+        color: box.checked ? (box.hovered ? Theme.accentFillHover : Theme.accentFill) : Theme.field
         border.width: box.checked ? 0 : 1
         border.color: box.hovered ? Theme.textTertiary : Theme.hairlineStrong
         Behavior on color { ColorAnimation { duration: Theme.fast } }

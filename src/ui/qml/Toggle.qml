@@ -18,7 +18,7 @@ T.Switch {
         width: toggle.width
         height: toggle.height
         radius: height / 2
-        color: toggle.checked ? (toggle.hovered ? Theme.accentHover : Theme.accent)
+        color: toggle.checked ? (toggle.hovered ? Theme.accentFillHover : Theme.accentFill)
                               : (Theme.dark ? Qt.rgba(1, 1, 1, toggle.hovered ? 0.2 : 0.15)
                                             : Qt.rgba(0.1, 0.1, 0.25, toggle.hovered ? 0.2 : 0.15))
         border.width: toggle.visualFocus ? 2 : 0
