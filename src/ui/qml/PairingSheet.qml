@@ -51,6 +51,7 @@ GlassPanel {
                 Layout.fillWidth: true
                 spacing: 2
                 Text {
+                    Layout.fillWidth: true
                     text: "Pair a device"
                     font.family: Theme.fontFamily
                     font.pixelSize: Theme.headlineSize

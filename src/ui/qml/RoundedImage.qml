@@ -8,10 +8,11 @@ Canvas {
     property url source
     property real radius: 8
     property bool ready: false
+    readonly property string path: "" + source
 
     function reload() {
-        ready = source.toString() !== "" && isImageLoaded(source)
-        if (source.toString() !== "" && !ready)
+        ready = path !== "" && isImageLoaded(source)
+        if (path !== "" && !ready)
             loadImage(source)
         requestPaint()
     }
@@ -19,7 +20,7 @@ Canvas {
     onSourceChanged: reload()
     Component.onCompleted: reload()
     onImageLoaded: {
-        ready = source.toString() !== "" && isImageLoaded(source)
+        ready = path !== "" && isImageLoaded(source)
         requestPaint()
     }
     onWidthChanged: requestPaint()

@@ -48,7 +48,8 @@ Item {
         anchors.fill: parent
         visible: symbol.file !== ""
         source: symbol.file !== "" ? "icons/" + Theme.tinted(symbol.tint) + "/" + symbol.file : ""
-        sourceSize: Qt.size(Math.ceil(symbol.size), Math.ceil(symbol.size))
+        sourceSize.width: Math.ceil(symbol.size)
+        sourceSize.height: Math.ceil(symbol.size)
         fillMode: Image.PreserveAspectFit
         smooth: true
         mipmap: false
