@@ -4,6 +4,8 @@
 //   orvane-qml-preview --surface Popover --state states/popover-connected.json
 //     --out popover.png [--dark] [--width W --height H] [--scale F] [--settle MS]
 //
+// --surface also takes a path to a .qml file, which may `import Orvane`.
+//
 // A view that is a Window is shown as it is; any other view is placed on a stage
 // window with the hub's backdrop, at its own size (or filling W × H when given). Run
 // it with QT_QPA_PLATFORM=offscreen, or under xvfb-run. Every warning Qt prints while
@@ -92,7 +94,7 @@ int main(int argc, char** argv) {
   QCommandLineParser parser;
   parser.setApplicationDescription(QStringLiteral("Renders an Orvane QML view to a PNG."));
   parser.addHelpOption();
-  const QCommandLineOption surfaceOption(QStringLiteral("surface"), QStringLiteral("View file without .qml."),
+  const QCommandLineOption surfaceOption(QStringLiteral("surface"), QStringLiteral("View of the module without .qml, or a .qml file."),
                                          QStringLiteral("name"));
   const QCommandLineOption stateOption(QStringLiteral("state"), QStringLiteral("JSON file of the context's values."),
                                        QStringLiteral("file"));
@@ -116,12 +118,19 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "orvane-qml-preview: --surface and --out are required (see --help)\n");
     return 64;
   }
-  const QString surfacePath = QStringLiteral(":/qt/qml/Orvane/%1.qml").arg(surface);
-  if (!QFile::exists(surfacePath)) {
-    std::fprintf(stderr, "orvane-qml-preview: no view %s in the module\n", qPrintable(surface));
-    return 64;
+  // A view of the module by name, or a QML file on disk (which can `import Orvane`), for
+  // trying a layout out before it moves into the module.
+  QUrl surfaceUrl;
+  if (surface.endsWith(QStringLiteral(".qml")) && QFileInfo::exists(surface)) {
+    surfaceUrl = QUrl::fromLocalFile(QFileInfo(surface).absoluteFilePath());
+  } else {
+    const QString surfacePath = QStringLiteral(":/qt/qml/Orvane/%1.qml").arg(surface);
+    if (!QFile::exists(surfacePath)) {
+      std::fprintf(stderr, "orvane-qml-preview: no view %s in the module\n", qPrintable(surface));
+      return 64;
+    }
+    surfaceUrl = QUrl(QStringLiteral("qrc") + surfacePath);
   }
-  const QUrl surfaceUrl(QStringLiteral("qrc") + surfacePath);
 
   auto* context = new PreviewContext(&app);
   if (parser.isSet(stateOption)) {
