@@ -35,12 +35,6 @@ int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") ? "xcb;offscreen" : "wayland;xcb;offscreen");
   }
 
-#ifdef ORVANE_WITHOUT_WINDOWS
-  if (!options.headless) {
-    std::cerr << "orvane: this build has no desktop interface yet; running headless.\n";
-    options.headless = true;
-  }
-#endif
   if (!options.headless && display) {
     QApplication app(argc, argv);
     QCoreApplication::setApplicationName("Orvane");

@@ -1,0 +1,83 @@
+import QtQuick
+import QtQuick.Layouts
+import QtQuick.Templates as T
+
+// The row above the centre pane: the field-like button that opens the command palette,
+// and the settings button.
+Item {
+    id: header
+
+    implicitHeight: 34
+
+    RowLayout {
+        anchors.fill: parent
+        spacing: Theme.space2
+
+        T.AbstractButton {
+            id: search
+            Layout.preferredWidth: Math.min(440, header.width - 34 - 2 * Theme.space2)
+            Layout.preferredHeight: 34
+            hoverEnabled: true
+            focusPolicy: Qt.TabFocus
+
+            Accessible.role: Accessible.Button
+            Accessible.name: "Search and commands"
+
+            onClicked: orvane.openPalette()
+
+            background: Rectangle {
+                radius: Theme.radiusMedium + 1
+                color: search.pressed ? Theme.pressed : search.hovered ? Theme.glassStrong : Theme.glass
+                border.width: search.visualFocus ? 2 : 1
+                border.color: search.visualFocus ? Theme.accent : search.hovered ? Theme.hairlineStrong : Theme.hairline
+                Behavior on color { ColorAnimation { duration: Theme.fast } }
+            }
+            contentItem: RowLayout {
+                spacing: Theme.space2
+                Item { Layout.preferredWidth: 4 }
+                Symbol {
+                    name: "magnifyingglass"
+                    tint: "muted"
+                    size: 15
+                }
+                Text {
+                    Layout.fillWidth: true
+                    text: "Search or run a command…"
+                    elide: Text.ElideRight
+                    font.family: Theme.fontFamily
+                    font.pixelSize: Theme.bodySize
+                    color: Theme.textSecondary
+                }
+                Rectangle {
+                    implicitWidth: keys.implicitWidth + 12
+                    implicitHeight: 20
+                    radius: 5
+                    color: Theme.inset
+                    border.width: 1
+                    border.color: Theme.hairline
+                    Text {
+                        id: keys
+                        anchors.centerIn: parent
+                        text: "Ctrl K"
+                        font.family: Theme.fontFamily
+                        font.pixelSize: Theme.captionSize
+                        font.weight: Font.Medium
+                        color: Theme.textSecondary
+                    }
+                }
+                Item { Layout.preferredWidth: 2 }
+            }
+        }
+
+        Item { Layout.fillWidth: true }
+
+        IconButton {
+            Layout.preferredWidth: 34
+            Layout.preferredHeight: 34
+            symbol: "gearshape"
+            label: "Settings"
+            symbolSize: 17
+            onClicked: orvane.openSettings()
+        }
+    }
+}
