@@ -54,4 +54,9 @@ render hub-palette HubWindow palette
 render settings SettingsWindow hub
 render settings-empty SettingsWindow empty
 
+# Nothing set at all: every string empty, every list empty, the terms not accepted.
+for surface in Popover PopoverWindow LegalGatePopover LegalGate PairingSheet CommandPalette HubWindow SettingsWindow; do
+  render "blank-$surface" "$surface" blank
+done
+
 exit $failed

@@ -83,7 +83,10 @@ Item {
                 }
             }
 
-            Hairline { Layout.fillWidth: true }
+            Hairline {
+                Layout.fillWidth: true
+                visible: list.visible || emptyText.visible
+            }
 
             ListView {
                 id: list
@@ -168,10 +171,11 @@ Item {
             }
 
             Text {
+                id: emptyText
                 Layout.fillWidth: true
                 Layout.topMargin: Theme.space6
                 Layout.bottomMargin: Theme.space6
-                visible: list.count === 0
+                visible: list.count === 0 && text !== ""
                 text: orvane.paletteEmptyText
                 horizontalAlignment: Text.AlignHCenter
                 font.family: Theme.fontFamily

@@ -9,6 +9,7 @@ GlassPanel {
     implicitWidth: 340
     implicitHeight: column.implicitHeight + 2 * Theme.space6
     raised: true
+    color: Theme.glassMenu
 
     ColumnLayout {
         id: column

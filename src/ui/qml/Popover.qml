@@ -23,6 +23,7 @@ Item {
         anchors.fill: parent
         visible: popover.accepted
         raised: true
+        color: Theme.glassMenu
 
         ColumnLayout {
             id: content

@@ -32,6 +32,9 @@ QtObject {
     readonly property color windowTop: dark ? "#1b1c22" : "#f3f4f8"
     readonly property color windowBottom: dark ? "#141519" : "#e7e9f0"
     readonly property color glass: dark ? Qt.rgba(0.16, 0.165, 0.19, 0.84) : Qt.rgba(1, 1, 1, 0.78)
+    // The popover floats over other programs' windows, which nothing blurs, so it lets
+    // only a little of them through.
+    readonly property color glassMenu: dark ? Qt.rgba(0.15, 0.155, 0.18, 0.95) : Qt.rgba(0.985, 0.985, 0.995, 0.95)
     readonly property color glassStrong: dark ? "#2a2b31" : "#fcfcfe"
     readonly property color glassSheen: dark ? Qt.rgba(1, 1, 1, 0.035) : Qt.rgba(1, 1, 1, 0.5)
     readonly property color inset: dark ? Qt.rgba(1, 1, 1, 0.05) : Qt.rgba(0.1, 0.1, 0.2, 0.04)
