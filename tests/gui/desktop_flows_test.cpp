@@ -78,7 +78,7 @@ class DesktopFlows : public ::testing::Test {
   }
 
   QQuickItem* item(QQuickWindow* window, const char* name) {
-    auto* found = window->contentItem()->findChild<QQuickItem*>(QString::fromLatin1(name));
+    auto* found = window->findChild<QQuickItem*>(QString::fromLatin1(name));
     EXPECT_NE(found, nullptr) << name;
     return found;
   }

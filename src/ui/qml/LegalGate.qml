@@ -148,6 +148,7 @@ Item {
 
                 TickBox {
                     id: agree
+                    objectName: "legalAgree"
                     Layout.fillWidth: true
                     text: orvane.legalAgreement
                 }
@@ -169,6 +170,7 @@ Item {
                     Layout.topMargin: Theme.space6
                     implicitHeight: 38
                     prominent: true
+                    objectName: "legalContinue"
                     enabled: agree.checked
                     text: "Agree and continue"
                     onClicked: orvane.acceptTerms()

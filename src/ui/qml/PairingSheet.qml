@@ -290,6 +290,7 @@ GlassPanel {
                     }
                     PillButton {
                         id: approveButton
+                        objectName: "pairingApprove"
                         Layout.fillWidth: true
                         Layout.preferredWidth: 1
                         prominent: true

@@ -267,6 +267,7 @@ Item {
                     text: "Clipboard sync"
                     onClicked: orvane.setClipboard(!orvane.clipboardOn)
                     Toggle {
+                        objectName: "clipboardSwitch"
                         text: "Clipboard sync"
                         checked: orvane.clipboardOn
                         onToggled: orvane.setClipboard(checked)

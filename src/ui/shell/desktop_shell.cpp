@@ -97,6 +97,9 @@ std::optional<int> DesktopShell::start() {
   setup.versionText = ApplicationVersion{ORVANE_VERSION, std::nullopt}.text();
   setup.darkAppearance = options_.dark.value_or(paletteIsDark());
   setup.reduceMotion = options_.reduceMotion;
+  setup.beforeChange = [this](const DesktopModel& model) {
+    if (images_) images_->update(model);
+  };
   model_ = new DesktopModel(std::move(setup));
   connect(model_, &DesktopModel::termsAccepted, this, [this] { core_->hub()->startServer(); });
 
@@ -105,8 +108,6 @@ std::optional<int> DesktopShell::start() {
   images_->update(*model_);
   engine_->addImageProvider(QStringLiteral("orvane"), images_);
   engine_->rootContext()->setContextProperty(QStringLiteral("orvane"), model_);
-  // The pictures are taken before the views hear of the change and load them anew.
-  connect(model_, &DesktopModel::changed, this, [this] { images_->update(*model_); }, Qt::DirectConnection);
   hub_ = loadWindow("HubWindow.qml");
   popover_ = loadWindow("PopoverWindow.qml");
   settings_ = loadWindow("SettingsWindow.qml");

@@ -117,8 +117,9 @@ void DesktopModel::refresh() {
   } else if (const auto* approval = std::get_if<PairDeviceSheet::ApprovalStep>(&sheet.step)) {
     pendingDeviceName_ = qs(approval->deviceName);
   }
-  qrImageSource_ = s.qrImage->has_value() ? setup_.imageRoot + QStringLiteral("qr/") + QString::number(qrRevision_)
-                                          : QString();
+  // An invitation rendered to nothing has no picture to show.
+  const bool code = s.qrImage->has_value() && (*s.qrImage)->pixelSize > 0;
+  qrImageSource_ = code ? setup_.imageRoot + QStringLiteral("qr/") + QString::number(qrRevision_) : QString();
   pairingAddress_ = sheet.address ? qs(*sheet.address) : QString();
 
   // The countdown is kept current only while the code is on screen.
@@ -139,6 +140,7 @@ void DesktopModel::refresh() {
                                      {"icon", qs(item.icon)}});
   }
   paletteEmptyText_ = palette_.emptyText() ? qs(*palette_.emptyText()) : QString();
+  if (setup_.beforeChange) setup_.beforeChange(*this);
   emit changed();
 }
 

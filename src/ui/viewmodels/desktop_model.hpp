@@ -84,6 +84,9 @@ class DesktopModel final : public QObject {
     bool reduceMotion = false;
     // Where the views find the QR code and the cover (an image provider's ids).
     QString imageRoot = QStringLiteral("image://orvane/");
+    // Runs before the views hear of a change, so that the pictures they load for it
+    // are there (QML's bindings hear a signal before any other receiver).
+    std::function<void(const DesktopModel&)> beforeChange;
   };
   static constexpr const char* privacyDocument = "privacy.html";
   static constexpr const char* termsDocument = "terms.html";
