@@ -196,11 +196,18 @@ Item {
                             tint: "muted"
                             size: 20
                         }
-                        RoundedImage {
+                        Image {
                             id: artwork
+                            readonly property bool ready: status === Image.Ready
                             anchors.fill: parent
-                            radius: 8
+                            anchors.margins: 1
+                            visible: ready
                             source: orvane.mediaArtwork
+                            fillMode: Image.PreserveAspectCrop
+                            sourceSize.width: 88
+                            sourceSize.height: 88
+                            cache: false
+                            smooth: true
                         }
                     }
                     ColumnLayout {
