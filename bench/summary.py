@@ -162,6 +162,21 @@ def start_rows(table, start):
               f"min {start['min_ms']:.1f}, max {start['max_ms']:.1f} ms", "—", start["median_ms"] <= 50)
 
 
+def gui_rows(table, gui):
+    if not gui:
+        table.missing("desktop program: start to the hub's first frame", "reported")
+        return
+    start = gui["first_frame_ms"]
+    table.add("desktop program: start to the hub's first frame", "reported", f"{start['median']:.0f} ms",
+              f"min {start['min']:.0f}, max {start['max']:.0f} ms; includes the hub's 0.7 s wait after launch",
+              "—", "—")
+    idle = gui["idle_connected"]
+    table.add("desktop program idle, phone connected: RSS", "reported", f"{idle['rss_mib']:.1f} MiB",
+              f"PSS {idle['pss_mib']:.1f} MiB", "—", "—")
+    table.add("desktop program idle, phone connected: CPU", "reported", f"{idle['cpu_percent']:.3f} %",
+              f"{idle['wakeups_per_s']:.1f} wake-ups/s", "—", "—")
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--dir", default="build/bench")
@@ -172,6 +187,7 @@ def main():
     flood_rows(table, load(args.dir, "flood.json"))
     idle_rows(table, load(args.dir, "idle.json"))
     start_rows(table, load(args.dir, "start.json"))
+    gui_rows(table, load(args.dir, "gui.json"))
     text = "# Benchmark summary\n\nRelease build, this machine, one run of `make bench`.\n\n" + table.markdown()
     with open(os.path.join(args.dir, "summary.md"), "w", encoding="utf-8") as f:
         f.write(text)

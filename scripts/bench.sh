@@ -26,5 +26,8 @@ echo "== idle cost of orvane --headless"
 python3 bench/idle_cost.py --bin-dir build-release/bin --seconds "${IDLE_SECONDS:-60}" --json-out "$out/idle.json"
 echo "== cost of watching a playing player (mpv on a private session bus)"
 tests/desktop/mpris_env.sh python3 bench/media_cost.py --bin-dir build-release/bin --seconds "${IDLE_SECONDS:-60}"
+echo "== the desktop program: start to the hub's first frame, idle with a phone connected (private X server)"
+tests/desktop/x11_env.sh python3 bench/gui_cost.py --bin-dir build-release/bin --seconds "${IDLE_SECONDS:-60}" \
+  --json-out "$out/gui.json"
 echo "== summary ($out/summary.md)"
 python3 bench/summary.py --dir "$out"

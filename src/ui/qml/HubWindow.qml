@@ -97,6 +97,17 @@ Window {
         Behavior on opacity { NumberAnimation { duration: Theme.fast } }
     }
 
+    // The application's commands: "Settings…" and "Open Orvane".
+    Shortcut {
+        sequence: "Ctrl+,"
+        context: Qt.ApplicationShortcut
+        onActivated: orvane.openSettings()
+    }
+    Shortcut {
+        sequence: "Shift+Ctrl+B"
+        context: Qt.ApplicationShortcut
+        onActivated: orvane.openHub()
+    }
     Shortcut {
         sequence: "Ctrl+K"
         enabled: hub.accepted && !orvane.paletteOpen

@@ -115,6 +115,14 @@ std::optional<int> DesktopShell::start() {
     std::cerr << "orvane: the windows could not be loaded\n";
     return 70;
   }
+  // For the start-up benchmark: when the hub first reaches the screen.
+  if (qEnvironmentVariableIsSet("ORVANE_REPORT_FIRST_FRAME")) {
+    connect(hub_, &QQuickWindow::frameSwapped, this, [this] {
+      if (firstFrameReported_) return;
+      firstFrameReported_ = true;
+      std::cerr << "orvane: first frame of the hub" << std::endl;
+    });
+  }
   restoreSettingsGeometry();
   connect(settings_, &QWindow::visibleChanged, this, [this](bool visible) {
     if (!visible) saveSettingsGeometry();

@@ -73,6 +73,7 @@ class DesktopShell final : public QObject {
   std::unique_ptr<QMenu> trayMenu_;
   bool trayConnected_ = false;
   bool quitting_ = false;
+  bool firstFrameReported_ = false;
 };
 
 }  // namespace orvane
