@@ -109,6 +109,10 @@ int main(int argc, char** argv) {
     auto* model = shell.model();
     if (!waitUntil([&] { return shell.hubWindow()->isVisible(); })) return;
     if (!camera.shoot("legal-gate", shell.hubWindow())) return;
+    shell.togglePopover();
+    if (!waitUntil([&] { return shell.popoverWindow()->isVisible(); })) return;
+    if (!camera.shoot("popover-legal", shell.popoverWindow())) return;
+    shell.togglePopover();
 
     model->acceptTerms();
     if (!waitUntil([&] { return !shell.core().hub()->lastQRText->empty(); })) return;

@@ -87,6 +87,13 @@ GlassPanel {
                     font.pixelSize: Theme.footnoteSize
                     color: Theme.textSecondary
                 }
+                // A phone that still holds a pairing this computer forgot: pairing
+                // again is what brings it back.
+                LinkButton {
+                    visible: orvane.oldPairing
+                    text: "Pair again"
+                    onClicked: orvane.showPairingSheet()
+                }
             }
         }
 

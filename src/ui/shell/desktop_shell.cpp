@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDesktopServices>
+#include <QEvent>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QPalette>
@@ -138,7 +139,16 @@ std::optional<int> DesktopShell::start() {
   connect(tray_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
     if (reason == QSystemTrayIcon::Trigger) togglePopover();
   });
-  connect(model_, &DesktopModel::changed, this, [this] { updateTray(); });
+  connect(model_, &DesktopModel::changed, this, [this] {
+    updateTray();
+    // The pairing sheet lives in the hub: a phone asking to pair brings the hub forward
+    // even when the user lives in the tray.
+    const bool sheet = model_->property("showPairing").toBool();
+    if (sheet && !sheetShown_ && hub_ && !hub_->isVisible()) openHub();
+    sheetShown_ = sheet;
+  });
+  // Light and dark follow the desktop while it changes, unless asked for at start.
+  if (!options_.dark) qApp->installEventFilter(this);
   trayConnected_ = !model_->connected();  // drawn on the first update
   updateTray();
   if (QSystemTrayIcon::isSystemTrayAvailable()) tray_->show();
@@ -166,6 +176,15 @@ void DesktopShell::updateTray() {
   QIcon drawn;
   for (double scale : {1.0, 2.0}) drawn.addPixmap(QPixmap::fromImage(MenuBarImage::draw(icon.connected, model_->darkAppearance(), scale)));
   tray_->setIcon(drawn);
+}
+
+bool DesktopShell::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::ApplicationPaletteChange && watched == qApp && model_) {
+    model_->setDarkAppearance(paletteIsDark());
+    trayConnected_ = !model_->connected();  // redrawn in the panel's new colour
+    updateTray();
+  }
+  return QObject::eventFilter(watched, event);
 }
 
 void DesktopShell::openHub() {

@@ -52,6 +52,9 @@ class DesktopShell final : public QObject {
   QSystemTrayIcon* trayIcon() const { return tray_; }
   ProgramCore& core() { return *core_; }
 
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
  private:
   QQuickWindow* loadWindow(const char* file);
   void updateTray();
@@ -74,6 +77,7 @@ class DesktopShell final : public QObject {
   bool trayConnected_ = false;
   bool quitting_ = false;
   bool firstFrameReported_ = false;
+  bool sheetShown_ = false;
 };
 
 }  // namespace orvane
