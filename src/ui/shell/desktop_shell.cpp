@@ -25,6 +25,7 @@
 #include "ui/models/menu_bar_icon.hpp"
 #include "ui/shell/desktop_image_provider.hpp"
 #include "ui/shell/menu_bar_image.hpp"
+#include "ui/shell/symbol_icons.hpp"
 #include "ui/shell/window_placement.hpp"
 #include "ui/viewmodels/desktop_model.hpp"
 #include "wiring/mac_media_services.hpp"
@@ -131,10 +132,15 @@ std::optional<int> DesktopShell::start() {
 
   tray_ = new QSystemTrayIcon(this);
   trayMenu_ = std::make_unique<QMenu>();
-  connect(trayMenu_->addAction(QStringLiteral("Open Orvane")), &QAction::triggered, this, [this] { openHub(); });
-  connect(trayMenu_->addAction(QStringLiteral("Settings\u2026")), &QAction::triggered, this, [this] { openSettings(); });
+  const bool dark = model_->darkAppearance();
+  connect(trayMenu_->addAction(symbolIcon("macwindow", dark), QStringLiteral("Open Orvane")), &QAction::triggered,
+          this, [this] { openHub(); });
+  connect(trayMenu_->addAction(symbolIcon("gearshape", dark), QStringLiteral("Settings\u2026")), &QAction::triggered,
+          this, [this] { openSettings(); });
   trayMenu_->addSeparator();
-  connect(trayMenu_->addAction(QStringLiteral("Quit Orvane")), &QAction::triggered, this, [this] { quit(); });
+  connect(trayMenu_->addAction(QIcon::fromTheme(QStringLiteral("application-exit"), symbolIcon("power", dark)),
+                               QStringLiteral("Quit Orvane")),
+          &QAction::triggered, this, [this] { quit(); });
   tray_->setContextMenu(trayMenu_.get());
   connect(tray_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
     if (reason == QSystemTrayIcon::Trigger) togglePopover();
