@@ -25,6 +25,7 @@
 #include "ui/models/menu_bar_icon.hpp"
 #include "ui/shell/desktop_image_provider.hpp"
 #include "ui/shell/menu_bar_image.hpp"
+#include "ui/shell/reduced_motion.hpp"
 #include "ui/shell/symbol_icons.hpp"
 #include "ui/shell/window_placement.hpp"
 #include "ui/viewmodels/desktop_model.hpp"
@@ -103,6 +104,14 @@ std::optional<int> DesktopShell::start() {
     if (images_) images_->update(model);
   };
   model_ = new DesktopModel(std::move(setup));
+  // Asked for at start, the switch holds; otherwise the desktop's setting decides.
+  if (!options_.reduceMotion) {
+    auto* motion = new ReducedMotion();
+    motion->setParent(this);
+    motion->ask([this](bool reduced) {
+      if (model_) model_->setReduceMotion(reduced);
+    });
+  }
   connect(model_, &DesktopModel::termsAccepted, this, [this] { core_->hub()->startServer(); });
 
   engine_ = std::make_unique<QQmlApplicationEngine>();

@@ -84,6 +84,12 @@ void DesktopModel::setDarkAppearance(bool dark) {
   emit changed();
 }
 
+void DesktopModel::setReduceMotion(bool reduced) {
+  if (setup_.reduceMotion == reduced) return;
+  setup_.reduceMotion = reduced;
+  emit changed();
+}
+
 void DesktopModel::refresh() {
   const DeviceBridgeStore& s = *store_;
   const PopoverDeviceRow row = PopoverDeviceRow::of(s, *notice_.raised);

@@ -99,6 +99,7 @@ class DesktopModel final : public QObject {
   bool reduceMotion() const { return setup_.reduceMotion; }
   bool connected() const { return store_->connection->isConnected(); }
   void setDarkAppearance(bool dark);
+  void setReduceMotion(bool reduced);
 
   // The phone's QR code and cover as they are now, for the image provider.
   const std::optional<QRImage>& qrImage() const { return *store_->qrImage; }
