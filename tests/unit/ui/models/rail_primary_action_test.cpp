@@ -104,7 +104,7 @@ TEST_F(RailPrimaryActionTest, TheButtonFollowsTheLinkThenThePairingAndDoesItsOne
   }
 }
 
-TEST_F(RailPrimaryActionTest, DisconnectingAsksWithTheDocumentedWordsAndOnlyConfirmingSends) {
+TEST_F(RailPrimaryActionTest, DisconnectingAsksFirstAndOnlyConfirmingSends) {
   store->connection = BridgeConnection::connected();
   store->pairing = Pairing::paired;
   const std::optional<Confirmation> question = RailPrimaryAction::of(*store).press(*store, {});
