@@ -45,7 +45,7 @@ bench: deps
 fuzz: deps
 	@scripts/fuzz.sh
 
-# Pictures of what people see, taken on a private display (docs/screenshots/).
+# Pictures of what people see, taken on a private display (build/screenshots/).
 screenshots: deps
 	@scripts/screenshots.sh
 

@@ -3,7 +3,7 @@
 inside tests/desktop/session_env.sh --server dunst): the desktop banners of a phone's
 notification and of a shared link, as the notification server shows them.
 
-Writes docs/screenshots/*.png."""
+Writes build/screenshots/*.png."""
 
 import os
 import subprocess
@@ -13,7 +13,7 @@ root = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..")
 sys.path.insert(0, os.path.join(root, "tests", "e2e"))
 import harness  # noqa: E402
 
-OUT = os.path.join(root, "docs", "screenshots")
+OUT = os.path.join(root, "build", "screenshots")
 
 
 def shoot(name):

@@ -10,4 +10,4 @@ tests/desktop/session_env.sh --server dunst python3 scripts/screenshots.py build
 # The desktop program's surfaces, light and dark, through its real windows. Qt Quick
 # draws with its software renderer: the private X server has no GPU.
 tests/desktop/session_env.sh --server dunst env QT_QUICK_BACKEND=software \
-  build/bin/orvane-gui-screenshots docs/screenshots build/bin
+  build/bin/orvane-gui-screenshots build/screenshots build/bin

@@ -5,6 +5,7 @@
 //   orvane-gui-screenshots OUT_DIR BIN_DIR
 #include <QApplication>
 #include <QBuffer>
+#include <QCursor>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QImage>
@@ -61,6 +62,9 @@ class Photographer {
 
   // Both appearances of `window`, as NAME-light.png and NAME-dark.png.
   bool shoot(const QString& name, QQuickWindow* window) {
+    // The pointer rests in the window's corner, where it lights up no row.
+    QCursor::setPos(window->mapToGlobal(QPoint(0, 0)));
+    QTest::mouseMove(window, QPoint(0, 0));
     for (bool dark : {false, true}) {
       shell_.model()->setDarkAppearance(dark);
       QTest::qWait(400);  // let the change and its fades settle

@@ -1,16 +1,12 @@
 #include "ui/models/hub_tab.hpp"
 
+#include "ui/models/shown_names.hpp"
+
 namespace orvane {
 
 namespace {
-struct TabNames {
-  std::string_view identifier;
-  std::string_view title;
-  std::string_view symbol;
-};
-
 // In the order of the enumeration.
-constexpr TabNames names[] = {
+constexpr ShownNames names[] = {
     {"messages", "Messages", "bubble.left.and.bubble.right"},
     {"nowPlaying", "Now Playing", "play.circle"},
     {"clipboard", "Clipboard", "doc.on.clipboard"},

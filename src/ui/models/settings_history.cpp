@@ -1,16 +1,12 @@
 #include "ui/models/settings_history.hpp"
 
+#include "ui/models/shown_names.hpp"
+
 namespace orvane {
 
 namespace {
-struct SectionNames {
-  std::string_view identifier;
-  std::string_view title;
-  std::string_view symbol;
-};
-
 // In the order of the enumeration.
-constexpr SectionNames names[] = {
+constexpr ShownNames names[] = {
     {"devices", "Devices", "iphone.gen3"},
     {"features", "Features", "slider.horizontal.3"},
     {"about", "About", "info.circle"},

@@ -29,7 +29,6 @@
 #include "ui/shell/symbol_icons.hpp"
 #include "ui/shell/window_placement.hpp"
 #include "ui/viewmodels/desktop_model.hpp"
-#include "wiring/mac_media_services.hpp"
 #include "wiring/toolkit/toolkit_services.hpp"
 
 namespace orvane {
@@ -100,7 +99,7 @@ std::optional<int> DesktopShell::start() {
   setup.versionText = ApplicationVersion{ORVANE_VERSION, std::nullopt}.text();
   setup.darkAppearance = options_.dark.value_or(paletteIsDark());
   setup.reduceMotion = options_.reduceMotion;
-  setup.beforeChange = [this](const DesktopModel& model) {
+  setup.picturesChanged = [this](const DesktopModel& model) {
     if (images_) images_->update(model);
   };
   model_ = new DesktopModel(std::move(setup));
@@ -164,7 +163,6 @@ std::optional<int> DesktopShell::start() {
   });
   // Light and dark follow the desktop while it changes, unless asked for at start.
   if (!options_.dark) qApp->installEventFilter(this);
-  trayConnected_ = !model_->connected();  // drawn on the first update
   updateTray();
   if (QSystemTrayIcon::isSystemTrayAvailable()) tray_->show();
 
@@ -186,8 +184,8 @@ void DesktopShell::updateTray() {
   const MenuBarIcon icon = MenuBarIcon::of(*core_->store());
   const QString label = QString::fromStdString(icon.accessibilityLabel);
   if (tray_->toolTip() != label) tray_->setToolTip(label);
-  if (icon.connected == trayConnected_ && !tray_->icon().isNull()) return;
-  trayConnected_ = icon.connected;
+  if (icon.connected == trayDrawnConnected_) return;
+  trayDrawnConnected_ = icon.connected;
   QIcon drawn;
   for (double scale : {1.0, 2.0}) drawn.addPixmap(QPixmap::fromImage(MenuBarImage::draw(icon.connected, model_->darkAppearance(), scale)));
   tray_->setIcon(drawn);
@@ -196,7 +194,7 @@ void DesktopShell::updateTray() {
 bool DesktopShell::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::ApplicationPaletteChange && watched == qApp && model_) {
     model_->setDarkAppearance(paletteIsDark());
-    trayConnected_ = !model_->connected();  // redrawn in the panel's new colour
+    trayDrawnConnected_.reset();  // redrawn in the panel's new colour
     updateTray();
   }
   return QObject::eventFilter(watched, event);

@@ -74,7 +74,7 @@ class DesktopShell final : public QObject {
   QPointer<QQuickWindow> settings_;
   QSystemTrayIcon* tray_ = nullptr;
   std::unique_ptr<QMenu> trayMenu_;
-  bool trayConnected_ = false;
+  std::optional<bool> trayDrawnConnected_;  // the state the icon shows; none: to be drawn
   bool quitting_ = false;
   bool firstFrameReported_ = false;
   bool sheetShown_ = false;

@@ -146,7 +146,12 @@ void DesktopModel::refresh() {
                                      {"icon", qs(item.icon)}});
   }
   paletteEmptyText_ = palette_.emptyText() ? qs(*palette_.emptyText()) : QString();
-  if (setup_.beforeChange) setup_.beforeChange(*this);
+  // Rendering the code and decoding the cover are left out of changes that touch neither
+  // (every message moves the traffic pulse).
+  if (const std::pair revisions{qrRevision_, artworkRevision_}; revisions != picturesHandedAt_) {
+    picturesHandedAt_ = revisions;
+    if (setup_.picturesChanged) setup_.picturesChanged(*this);
+  }
   emit changed();
 }
 

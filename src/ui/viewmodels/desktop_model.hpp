@@ -84,9 +84,10 @@ class DesktopModel final : public QObject {
     bool reduceMotion = false;
     // Where the views find the QR code and the cover (an image provider's ids).
     QString imageRoot = QStringLiteral("image://orvane/");
-    // Runs before the views hear of a change, so that the pictures they load for it
-    // are there (QML's bindings hear a signal before any other receiver).
-    std::function<void(const DesktopModel&)> beforeChange;
+    // Runs when the QR code or the cover changed, before the views hear of it, so that
+    // the pictures they load for it are there (QML's bindings hear a signal before any
+    // other receiver).
+    std::function<void(const DesktopModel&)> picturesChanged;
   };
   static constexpr const char* privacyDocument = "privacy.html";
   static constexpr const char* termsDocument = "terms.html";
@@ -147,6 +148,8 @@ class DesktopModel final : public QObject {
   bool countdownShown_ = false;
   int qrRevision_ = 0;
   int artworkRevision_ = 0;
+  // The revisions the pictures were last handed over at; none before the first time.
+  std::optional<std::pair<int, int>> picturesHandedAt_;
 
   QString deviceTitle_, statusWord_, statusSummary_, headerSubtitle_, notificationsText_;
   bool clipboardOn_ = false;
