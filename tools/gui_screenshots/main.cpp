@@ -4,6 +4,7 @@
 //
 //   orvane-gui-screenshots OUT_DIR BIN_DIR
 #include <QApplication>
+#include <chrono>
 #include <QBuffer>
 #include <QCursor>
 #include <QDir>
@@ -125,6 +126,9 @@ int main(int argc, char** argv) {
     if (!camera.shoot("popover-unpaired", shell.popoverWindow())) return;
     shell.togglePopover();
 
+    auto* hub = shell.hubModel();
+    if (!camera.shoot("hub-unpaired", shell.hubWindow())) return;
+
     model->showPairingSheet();
     if (!camera.shoot("pairing-code", shell.hubWindow())) return;
 
@@ -139,13 +143,35 @@ int main(int argc, char** argv) {
     if (!waitUntil([&] { return model->connected(); })) return;
 
     auto send = [&](const QByteArray& line) { phone.write("send " + line + "\n"); };
+    // Every work area before anything arrived.
+    const std::pair<int, const char*> emptyPanes[] = {
+        {0, "hub-messages-empty"}, {1, "hub-now-playing-empty"}, {2, "hub-clipboard-off"}, {3, "hub-links-empty"}};
+    for (const auto& [tab, name] : emptyPanes) {
+      model->selectTab(tab);
+      if (!camera.shoot(name, shell.hubWindow())) return;
+    }
+    model->selectTab(0);
+
     send(R"(phone_status {"battery":"76","charging":"1","wifi":"1","wifi_enabled":"1","wifi_level":"3","cellular":"1","sim":"1","signal":"3","bluetooth":"1"})");
-    send(R"(notif_post {"id":"n-1","app":"Signal","title":"Ana Lima","text":"Dinner at 8? I booked the place by the river.","reply":"1"})");
-    send(R"(notif_post {"id":"n-2","app":"Calendar","title":"Stand-up","text":"In 10 minutes"})");
-    send(R"(notif_post {"id":"n-3","app":"Gmail","title":"Your order has shipped","text":"Arrives Thursday"})");
+    // A notification as the phone posts it, `minutesAgo` before now.
+    auto notif = [&](const char* id, const char* app, const char* title, const char* text, int minutesAgo, bool reply) {
+      const auto at = std::chrono::duration_cast<std::chrono::milliseconds>(
+                          std::chrono::system_clock::now().time_since_epoch() - std::chrono::minutes(minutesAgo))
+                          .count();
+      send(QByteArray("notif_post {\"id\":\"") + id + "\",\"app\":\"" + app + "\",\"title\":\"" + title +
+           "\",\"text\":\"" + text + "\",\"time\":\"" + QByteArray::number(static_cast<qlonglong>(at)) +
+           "\",\"reply\":\"" + (reply ? "1" : "0") + "\"}");
+    };
+    notif("n-1", "Signal", "Ana Lima", "Dinner at 8? I booked the place by the river.", 2, true);
+    notif("n-2", "Calendar", "Stand-up", "In 10 minutes", 14, false);
+    notif("n-3", "Gmail", "Your order has shipped", "Arrives Thursday", 95, false);
+    notif("m-1", "Messages", "Jonas Berg", "Are you still at the office?", 6, true);
+    notif("m-2", "Messages", "Jonas Berg", "I can pick up the keys on my way.", 3, true);
+    notif("m-3", "Messages", "Mia", "Photos from Saturday are up!", 41, true);
     send("media_post {\"app\":\"Spotify\",\"title\":\"Quiet Trains\",\"artist\":\"Lumen Harbor\",\"album\":\"Night Lines\","
          "\"state\":\"playing\",\"art\":\"" + coverArt() + "\"}");
     if (!waitUntil([&] { return model->property("hasMedia").toBool() && model->property("statusSummary").toString().contains("%"); })) return;
+    if (!waitUntil([&] { return hub->conversations()->count() >= 2; })) return;
     model->setClipboard(true);
     shell.togglePopover();
     if (!waitUntil([&] { return shell.popoverWindow()->isVisible(); })) return;
@@ -158,9 +184,62 @@ int main(int argc, char** argv) {
     model->setPaletteQuery("clip");
     if (!camera.shoot("palette-filtered", shell.hubWindow())) return;
     model->closePalette();
-    if (!camera.shoot("hub", shell.hubWindow())) return;
+
+    // A reply through the Signal card that the phone could not send.
+    hub->replyToNotification("n-1", "On my way");
+    send(R"(notif_reply_result {"id":"n-1","ok":"0","reason":"The app closed the conversation"})");
+    // A chat opened, with a reply on its way.
+    hub->selectConversation(hub->conversations()->row(0).value(0).toString());
+    if (!waitUntil([&] { return hub->notifications()->count() > 0 &&
+                                hub->notifications()->value("n-1", "replyFailed").toBool(); })) return;
+    if (!camera.shoot("hub-messages", shell.hubWindow())) return;
+
+    model->selectTab(1);
+    if (!camera.shoot("hub-now-playing", shell.hubWindow())) return;
+
+    model->selectTab(2);
+    int seq = 1;
+    for (const char* text : {"Meet at the north entrance", "https://maps.example.org/p/8812",
+                             "Confirmation code: 4F7-22Q"}) {
+      send(QByteArray("clipboard_update {\"clip_id\":\"c-") + QByteArray::number(seq) +
+           "\",\"origin\":\"phone\",\"seq\":\"" + QByteArray::number(seq) + "\",\"text\":\"" + text + "\"}");
+      ++seq;
+    }
+    // Copied here once the phone's copies are in, so that none of them replaces it.
+    if (!waitUntil([&] { return hub->clips()->count() >= 3; }, 15)) return;
+    shell.core().hub()->copyToPasteboard("Quarterly report draft, page 3 needs the new figures");
+    if (!waitUntil([&] { return hub->clips()->count() >= 4; }, 15)) {
+      std::cerr << "orvane-gui-screenshots: " << hub->clips()->count() << " clipboard entries arrived of 4\n";
+      return;
+    }
+    hub->copyClip(hub->clips()->row(1).value(0).toString());
+    if (!camera.shoot("hub-clipboard", shell.hubWindow())) return;
+
+    model->selectTab(3);
+    shell.core().hub()->setAutoOpenLinks(false);
+    send(R"(url_share {"url":"https://www.example.com/articles/night-trains-of-europe","context":"Chrome"})");
+    hub->sendLink("https://orvane.example/release-notes");
+    hub->sendLink("https://docs.example.org/guide/getting-started#install");
+    if (!waitUntil([&] { return hub->links()->count() >= 3; })) return;
+    if (!camera.shoot("hub-links", shell.hubWindow())) return;
+
+    model->selectTab(0);
+    hub->toggleNotifications();
+    if (!camera.shoot("hub-notifications-collapsed", shell.hubWindow())) return;
+    hub->toggleNotifications();
+    hub->pressPrimary();
+    if (!camera.shoot("hub-disconnect-confirm", shell.hubWindow())) return;
+    hub->confirmCancel();
+
     shell.openSettings();
     if (!camera.shoot("settings", shell.settingsWindow())) return;
+    // The link drops: the centre says so whatever tab is selected.
+    phone.kill();
+    phone.waitForFinished();
+    shell.settingsWindow()->hide();
+    shell.openHub();
+    if (!waitUntil([&] { return !model->connected(); })) return;
+    if (!camera.shoot("hub-disconnected", shell.hubWindow())) return;
     status = 0;
   }();
   phone.kill();

@@ -1,63 +1,48 @@
 import QtQuick
 import QtQuick.Layouts
 
-// The centre pane: the selected work area.
+// The centre pane: the selected work area while the phone is connected, otherwise what
+// to do about the link. The tab stays selected while the link is down.
 GlassPanel {
     id: centre
 
-    readonly property var tab: orvane.selectedTab >= 0 && orvane.selectedTab < orvane.tabs.length
-                               ? orvane.tabs[orvane.selectedTab] : null
-    readonly property string title: tab && tab.title !== undefined ? tab.title : ""
-    readonly property string icon: tab && tab.icon !== undefined ? tab.icon : ""
+    readonly property bool connected: orvane.connected
 
-    RowLayout {
-        id: heading
-        anchors.left: parent.left
-        anchors.right: parent.right
-        anchors.top: parent.top
+    StackLayout {
+        id: panes
+        anchors.fill: parent
         anchors.margins: Theme.space6
-        spacing: Theme.space3
-        visible: centre.title !== ""
-        Text {
-            Layout.fillWidth: true
-            text: centre.title
-            elide: Text.ElideRight
-            font.family: Theme.fontFamily
-            font.pixelSize: Theme.title2Size
-            font.weight: Font.Bold
-            color: Theme.text
+        visible: centre.connected
+        currentIndex: orvane.selectedTab
+        // A new work area fades in.
+        onCurrentIndexChanged: if (!Theme.reduceMotion) fadeIn.restart()
+
+        MessagesPane {}
+        NowPlayingPane {}
+        ClipboardPane {}
+        LinksPane {}
+
+        NumberAnimation {
+            id: fadeIn
+            target: panes
+            property: "opacity"
+            from: 0.35
+            to: 1
+            duration: Theme.normal
+            easing.type: Easing.OutCubic
         }
     }
 
-    ColumnLayout {
+    EmptyState {
+        objectName: "disconnectedPane"
+        visible: !centre.connected
         anchors.centerIn: parent
-        anchors.verticalCenterOffset: heading.visible ? heading.height / 2 : 0
-        width: Math.min(parent.width - 2 * Theme.space6, 360)
-        spacing: Theme.space3
-        Rectangle {
-            Layout.alignment: Qt.AlignHCenter
-            Layout.preferredWidth: 64
-            Layout.preferredHeight: 64
-            radius: 32
-            color: Theme.inset
-            border.width: 1
-            border.color: Theme.hairline
-            visible: centre.icon !== ""
-            Symbol {
-                anchors.centerIn: parent
-                name: centre.icon
-                tint: "muted"
-                size: 28
-            }
-        }
-        Text {
-            Layout.fillWidth: true
-            text: "Coming in the next update."
-            horizontalAlignment: Text.AlignHCenter
-            wrapMode: Text.WordWrap
-            font.family: Theme.fontFamily
-            font.pixelSize: Theme.calloutSize
-            color: Theme.textSecondary
-        }
+        width: Math.min(parent.width - 2 * Theme.space8, 380)
+        icon: "laptopcomputer.and.iphone"
+        iconSize: 30
+        title: hub.disconnectedTitle
+        detail: hub.disconnectedDetail
+        buttonText: hub.disconnectedButton
+        onButtonClicked: hub.pressDisconnectedButton()
     }
 }

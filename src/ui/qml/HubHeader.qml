@@ -1,8 +1,10 @@
 import QtQuick
 import QtQuick.Layouts
 import QtQuick.Templates as T
+import QtQuick.Controls.Basic as C
 
-// The row above the centre pane: the field-like button that opens the command palette,
+// The row above the centre pane: the section tabs when the user turned them on, the
+// field-like button that opens the command palette, the quick actions when turned on,
 // and the settings button.
 Item {
     id: header
@@ -13,15 +15,25 @@ Item {
         anchors.fill: parent
         spacing: Theme.space2
 
+        SectionTabs {
+            visible: hub.headerTabs
+            Layout.preferredHeight: 34
+        }
+
         T.AbstractButton {
             id: search
-            Layout.preferredWidth: Math.min(440, header.width - 34 - 2 * Theme.space2)
+            Layout.fillWidth: true
+            Layout.maximumWidth: 440
+            Layout.minimumWidth: 150
             Layout.preferredHeight: 34
             hoverEnabled: true
             focusPolicy: Qt.TabFocus
 
             Accessible.role: Accessible.Button
             Accessible.name: "Search and commands"
+            C.ToolTip.visible: hovered
+            C.ToolTip.text: "Search and commands (Ctrl+K)"
+            C.ToolTip.delay: 800
 
             onClicked: orvane.openPalette()
 
@@ -70,6 +82,35 @@ Item {
         }
 
         Item { Layout.fillWidth: true }
+
+        Row {
+            visible: hub.headerQuickActions
+            spacing: Theme.space1
+            IconButton {
+                width: 34
+                height: 34
+                symbol: "doc.on.clipboard"
+                label: "Send clipboard now"
+                symbolSize: 16
+                onClicked: hub.sendClipboardNow()
+            }
+            IconButton {
+                width: 34
+                height: 34
+                symbol: "power"
+                label: "Disconnect"
+                symbolSize: 16
+                onClicked: hub.disconnect()
+            }
+            IconButton {
+                width: 34
+                height: 34
+                symbol: "arrow.clockwise"
+                label: "Reconnect"
+                symbolSize: 16
+                onClicked: hub.reconnect()
+            }
+        }
 
         IconButton {
             Layout.preferredWidth: 34

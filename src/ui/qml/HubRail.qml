@@ -1,12 +1,13 @@
 import QtQuick
 import QtQuick.Layouts
 import QtQuick.Templates as T
+import QtQuick.Controls.Basic as C
 
 // The hub's left rail: the brand, the phone and its state, and the work areas.
 GlassPanel {
     id: rail
 
-    implicitWidth: 248
+    implicitWidth: 256
 
     ColumnLayout {
         anchors.fill: parent
@@ -29,7 +30,8 @@ GlassPanel {
             }
         }
 
-        // The phone.
+        // The phone: its name, how it is linked, its last status report and the
+        // features in use.
         Rectangle {
             Layout.fillWidth: true
             Layout.topMargin: Theme.space4
@@ -62,30 +64,30 @@ GlassPanel {
                             size: 19
                         }
                     }
-                    Text {
+                    ColumnLayout {
                         Layout.fillWidth: true
-                        text: orvane.deviceTitle
-                        elide: Text.ElideRight
-                        font.family: Theme.fontFamily
-                        font.pixelSize: Theme.calloutSize
-                        font.weight: Font.DemiBold
-                        color: Theme.text
+                        spacing: 1
+                        Text {
+                            objectName: "railDeviceTitle"
+                            Layout.fillWidth: true
+                            text: orvane.deviceTitle
+                            elide: Text.ElideRight
+                            font.family: Theme.fontFamily
+                            font.pixelSize: Theme.calloutSize
+                            font.weight: Font.DemiBold
+                            color: Theme.text
+                            Accessible.role: Accessible.StaticText
+                            Accessible.name: text
+                        }
+                        Text {
+                            Layout.fillWidth: true
+                            text: hub.railDetail
+                            elide: Text.ElideRight
+                            font.family: Theme.fontFamily
+                            font.pixelSize: Theme.footnoteSize
+                            color: Theme.textSecondary
+                        }
                     }
-                }
-                StatusPill {
-                    text: orvane.statusWord
-                    tone: orvane.connected ? "positive" : "negative"
-                }
-                Text {
-                    Layout.fillWidth: true
-                    visible: text !== ""
-                    text: orvane.statusSummary
-                    wrapMode: Text.WordWrap
-                    maximumLineCount: 3
-                    elide: Text.ElideRight
-                    font.family: Theme.fontFamily
-                    font.pixelSize: Theme.footnoteSize
-                    color: Theme.textSecondary
                 }
                 // A phone that still holds a pairing this computer forgot: pairing
                 // again is what brings it back.
@@ -94,11 +96,73 @@ GlassPanel {
                     text: "Pair again"
                     onClicked: orvane.showPairingSheet()
                 }
+                GridLayout {
+                    Layout.fillWidth: true
+                    Layout.topMargin: 2
+                    columns: 2
+                    rowSpacing: 6
+                    columnSpacing: 6
+                    Repeater {
+                        model: hub.tiles
+                        StatusTile {
+                            required property var modelData
+                            Layout.fillWidth: true
+                            Layout.preferredWidth: 1
+                            label: modelData.label
+                            value: modelData.value
+                            icon: modelData.icon
+                            warning: modelData.warning
+                        }
+                    }
+                }
+                Flow {
+                    Layout.fillWidth: true
+                    Layout.topMargin: 2
+                    spacing: 10
+                    Repeater {
+                        model: hub.featureDots
+                        Row {
+                            required property var modelData
+                            spacing: 5
+                            Accessible.role: Accessible.StaticText
+                            Accessible.name: modelData.title + (modelData.on ? ", on" : ", off")
+                            Rectangle {
+                                anchors.verticalCenter: parent.verticalCenter
+                                width: 6
+                                height: 6
+                                radius: 3
+                                color: parent.modelData.on ? Theme.connected : "transparent"
+                                border.width: parent.modelData.on ? 0 : 1
+                                border.color: Theme.textTertiary
+                            }
+                            Text {
+                                text: parent.modelData.title
+                                font.family: Theme.fontFamily
+                                font.pixelSize: Theme.captionSize
+                                color: parent.modelData.on ? Theme.textSecondary : Theme.textTertiary
+                            }
+                        }
+                    }
+                }
+                PillButton {
+                    objectName: "railPrimary"
+                    Layout.fillWidth: true
+                    Layout.topMargin: 2
+                    compact: true
+                    text: hub.primaryTitle
+                    symbol: hub.primaryIcon
+                    prominent: hub.primaryIcon !== "power"
+                    Accessible.description: hub.primaryHelp
+                    C.ToolTip.visible: hovered && hub.primaryHelp !== ""
+                    C.ToolTip.text: hub.primaryHelp
+                    C.ToolTip.delay: 800
+                    onClicked: hub.pressPrimary()
+                }
             }
         }
 
         SectionLabel {
-            Layout.topMargin: Theme.space5
+            Layout.topMargin: Theme.space4
             Layout.leftMargin: Theme.space2
             Layout.bottomMargin: Theme.space1 + 2
             visible: tabRepeater.count > 0
@@ -166,6 +230,11 @@ GlassPanel {
 
         Item { Layout.fillHeight: true }
 
+        MiniPlayer {
+            Layout.fillWidth: true
+            Layout.bottomMargin: Theme.space3
+        }
+
         Hairline { Layout.fillWidth: true }
 
         RowLayout {
@@ -176,7 +245,6 @@ GlassPanel {
             Layout.bottomMargin: Theme.space1
             spacing: Theme.space2
             Rectangle {
-                visible: orvane.statusWord !== ""
                 width: 7
                 height: 7
                 radius: 3.5
@@ -184,14 +252,14 @@ GlassPanel {
             }
             Text {
                 Layout.fillWidth: true
-                text: orvane.statusWord
+                text: hub.connectionTitle
                 elide: Text.ElideRight
                 font.family: Theme.fontFamily
                 font.pixelSize: Theme.captionSize
                 color: Theme.textSecondary
             }
             Text {
-                text: orvane.versionText
+                text: hub.footerVersion
                 font.family: Theme.fontFamily
                 font.pixelSize: Theme.captionSize
                 color: Theme.textTertiary

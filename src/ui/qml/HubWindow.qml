@@ -5,7 +5,7 @@ import QtQuick.Window
 // afterwards the rail, the header, the selected work area and the notifications. The
 // pairing sheet and the command palette open over it. The shell shows it.
 Window {
-    id: hub
+    id: hubWindow
 
     objectName: "hub"
     title: "Orvane"
@@ -18,15 +18,21 @@ Window {
 
     readonly property bool accepted: orvane.legalAccepted
 
+    // The Messages pane counts as seen only in the shown, active window.
+    function tellWindowState() { hub.setWindowState(visible, active) }
+    onVisibleChanged: tellWindowState()
+    onActiveChanged: tellWindowState()
+    Component.onCompleted: tellWindowState()
+
     LegalGate {
         anchors.fill: parent
-        visible: !hub.accepted
+        visible: !hubWindow.accepted
     }
 
     Item {
         id: frame
         anchors.fill: parent
-        visible: hub.accepted
+        visible: hubWindow.accepted
 
         Backdrop { anchors.fill: parent }
 
@@ -90,6 +96,16 @@ Window {
         }
     }
 
+    // "Disconnect from this phone?", asked by the rail's primary action.
+    ConfirmDialog {
+        anchors.fill: parent
+        title: hub.confirmTitle
+        message: hub.confirmMessage
+        confirmText: hub.confirmButton
+        onConfirmed: hub.confirmAccept()
+        onCancelled: hub.confirmCancel()
+    }
+
     CommandPalette {
         anchors.fill: parent
         opacity: orvane.paletteOpen ? 1 : 0
@@ -110,28 +126,28 @@ Window {
     }
     Shortcut {
         sequence: "Ctrl+K"
-        enabled: hub.accepted && !orvane.paletteOpen
+        enabled: hubWindow.accepted && !orvane.paletteOpen
         onActivated: orvane.openPalette()
     }
     // Ctrl+1 to Ctrl+4 pick the work areas in the rail's order.
     Shortcut {
         sequence: "Ctrl+1"
-        enabled: hub.accepted && orvane.tabs.length > 0
+        enabled: hubWindow.accepted && orvane.tabs.length > 0
         onActivated: orvane.selectTab(0)
     }
     Shortcut {
         sequence: "Ctrl+2"
-        enabled: hub.accepted && orvane.tabs.length > 1
+        enabled: hubWindow.accepted && orvane.tabs.length > 1
         onActivated: orvane.selectTab(1)
     }
     Shortcut {
         sequence: "Ctrl+3"
-        enabled: hub.accepted && orvane.tabs.length > 2
+        enabled: hubWindow.accepted && orvane.tabs.length > 2
         onActivated: orvane.selectTab(2)
     }
     Shortcut {
         sequence: "Ctrl+4"
-        enabled: hub.accepted && orvane.tabs.length > 3
+        enabled: hubWindow.accepted && orvane.tabs.length > 3
         onActivated: orvane.selectTab(3)
     }
 }

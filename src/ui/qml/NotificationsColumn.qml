@@ -1,48 +1,99 @@
 import QtQuick
 import QtQuick.Layouts
 
-// The right column, where the phone's notifications will be listed.
+// The right column: the phone's notifications, newest first, each a card. Folded, it is
+// a narrow strip with one button to open it again; the fold is kept across launches.
 GlassPanel {
     id: column
 
-    implicitWidth: 300
+    readonly property bool collapsed: hub.notificationsCollapsed
 
-    SectionLabel {
-        id: heading
-        anchors.left: parent.left
+    implicitWidth: collapsed ? 44 : 300
+    Behavior on implicitWidth { NumberAnimation { duration: Theme.normal; easing.type: Easing.OutCubic } }
+    clip: true
+
+    IconButton {
+        objectName: "showNotifications"
+        visible: column.collapsed
+        anchors.horizontalCenter: parent.horizontalCenter
         anchors.top: parent.top
-        anchors.leftMargin: Theme.space4 + 2
-        anchors.topMargin: Theme.space4 + 2
-        text: "NOTIFICATIONS"
+        anchors.topMargin: Theme.space3
+        width: 30
+        height: 30
+        symbol: "chevron.left"
+        label: "Show notifications"
+        onClicked: hub.toggleNotifications()
+    }
+    Symbol {
+        visible: column.collapsed && list.count > 0
+        anchors.horizontalCenter: parent.horizontalCenter
+        anchors.top: parent.top
+        anchors.topMargin: 56
+        name: "bell"
+        tint: "muted"
+        size: 16
     }
 
-    ColumnLayout {
+    RowLayout {
+        id: heading
+        visible: !column.collapsed
+        anchors.left: parent.left
+        anchors.right: parent.right
+        anchors.top: parent.top
+        anchors.leftMargin: Theme.space4 + 2
+        anchors.rightMargin: Theme.space2
+        anchors.topMargin: Theme.space3
+        height: 30
+        SectionLabel {
+            Layout.fillWidth: true
+            text: "NOTIFICATIONS"
+        }
+        IconButton {
+            objectName: "hideNotifications"
+            width: 30
+            height: 30
+            symbol: "chevron.right"
+            label: "Hide notifications"
+            onClicked: hub.toggleNotifications()
+        }
+    }
+
+    ListView {
+        id: list
+        objectName: "notificationList"
+        visible: !column.collapsed
+        anchors.left: parent.left
+        anchors.right: parent.right
+        anchors.top: heading.bottom
+        anchors.bottom: parent.bottom
+        anchors.topMargin: Theme.space1
+        leftMargin: Theme.space3
+        rightMargin: Theme.space3
+        bottomMargin: Theme.space3
+        spacing: Theme.space2
+        clip: true
+        model: hub.notifications
+        boundsBehavior: Flickable.StopAtBounds
+        Accessible.role: Accessible.List
+        Accessible.name: "Notifications"
+
+        delegate: NotificationCard {
+            width: ListView.view.width - ListView.view.leftMargin - ListView.view.rightMargin
+        }
+
+        displaced: Transition {
+            enabled: !Theme.reduceMotion
+            NumberAnimation { property: "y"; duration: Theme.normal; easing.type: Easing.OutCubic }
+        }
+    }
+
+    EmptyState {
+        visible: !column.collapsed && list.count === 0
         anchors.centerIn: parent
         width: parent.width - 2 * Theme.space6
-        spacing: Theme.space3
-        Rectangle {
-            Layout.alignment: Qt.AlignHCenter
-            Layout.preferredWidth: 48
-            Layout.preferredHeight: 48
-            radius: 24
-            color: Theme.inset
-            border.width: 1
-            border.color: Theme.hairline
-            Symbol {
-                anchors.centerIn: parent
-                name: "bell"
-                tint: "muted"
-                size: 22
-            }
-        }
-        Text {
-            Layout.fillWidth: true
-            text: "Coming in the next update."
-            horizontalAlignment: Text.AlignHCenter
-            wrapMode: Text.WordWrap
-            font.family: Theme.fontFamily
-            font.pixelSize: Theme.bodySize
-            color: Theme.textSecondary
-        }
+        icon: "bell"
+        iconSize: 22
+        title: "No notifications"
+        detail: hub.notificationsEmptyDetail
     }
 }

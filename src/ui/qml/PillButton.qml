@@ -7,6 +7,9 @@ T.Button {
     id: button
 
     property bool prominent: false
+    // Red, for the button that deletes or ends something.
+    property bool destructive: false
+    readonly property bool filled: prominent || destructive
     property bool compact: false
     property string symbol
 
@@ -32,15 +35,15 @@ T.Button {
                 visible: button.symbol !== ""
                 name: button.symbol
                 size: button.compact ? 12 : 14
-                tint: button.prominent ? "white" : "ink"
+                tint: button.filled ? "white" : "ink"
             }
             Text {
                 anchors.verticalCenter: parent.verticalCenter
                 text: button.text
                 font.family: Theme.fontFamily
                 font.pixelSize: button.compact ? Theme.footnoteSize : Theme.bodySize
-                font.weight: button.prominent ? Font.DemiBold : Font.Medium
-                color: button.prominent ? Theme.textOnAccent : Theme.text
+                font.weight: button.filled ? Font.DemiBold : Font.Medium
+                color: button.filled ? Theme.textOnAccent : Theme.text
             }
         }
     }
@@ -48,11 +51,13 @@ T.Button {
     background: Rectangle {
         radius: height / 2
         opacity: button.enabled ? 1 : 0.45
-        color: button.prominent
+        color: button.destructive
+               ? (button.pressed ? Qt.darker(Theme.destructiveFill, 1.12) : button.hovered ? Qt.lighter(Theme.destructiveFill, 1.06) : Theme.destructiveFill)
+               : button.prominent
                ? (button.pressed ? Qt.darker(Theme.accentFill, 1.12) : button.hovered ? Theme.accentFillHover : Theme.accentFill)
                : (button.pressed ? Theme.pressed : button.hovered ? Theme.hover : Theme.inset)
-        border.width: button.visualFocus ? 2 : (button.prominent ? 0 : 1)
-        border.color: button.visualFocus ? (button.prominent ? Theme.text : Theme.accent) : Theme.hairlineStrong
+        border.width: button.visualFocus ? 2 : (button.filled ? 0 : 1)
+        border.color: button.visualFocus ? (button.filled ? Theme.text : Theme.accent) : Theme.hairlineStrong
         Behavior on color { ColorAnimation { duration: Theme.fast } }
     }
 }

@@ -9,37 +9,8 @@ Item {
     property string tint: "ink"
     property real size: 16
 
-    // Symbol name to the file under icons/<tint>/.
-    readonly property var files: ({
-        "arrow.clockwise": "arrow.clockwise.svg",
-        "backward.fill": "backward.fill.svg",
-        "bell": "bell.svg",
-        "bubble.left.and.bubble.right": "bubble.left.and.bubble.right.svg",
-        "checkmark": "checkmark.svg",
-        "checkmark.circle": "checkmark.circle.svg",
-        "chevron.right": "chevron.right.svg",
-        "doc.on.clipboard": "doc.on.clipboard.svg",
-        "exclamationmark.triangle": "exclamationmark.triangle.svg",
-        "forward.fill": "forward.fill.svg",
-        "gearshape": "gearshape.svg",
-        "info.circle": "info.circle.svg",
-        "iphone.gen3": "iphone.gen3.svg",
-        "laptopcomputer.and.iphone": "laptopcomputer.and.iphone.svg",
-        "link": "link.svg",
-        "macwindow": "macwindow.svg",
-        "magnifyingglass": "magnifyingglass.svg",
-        "music.note": "music.note.svg",
-        "pause.fill": "pause.fill.svg",
-        "play.circle": "play.circle.svg",
-        "play.fill": "play.fill.svg",
-        "power": "power.svg",
-        "qrcode": "qrcode.svg",
-        "qrcode.viewfinder": "qrcode.viewfinder.svg",
-        "slider.horizontal.3": "slider.horizontal.3.svg",
-        "wrench.and.screwdriver": "wrench.and.screwdriver.svg",
-        "xmark": "xmark.svg"
-    })
-    readonly property string file: files[name] !== undefined ? files[name] : ""
+    // Each symbol is a file of the same name under icons/<tint>/.
+    readonly property string file: name !== "" ? name + ".svg" : ""
 
     implicitWidth: size
     implicitHeight: size

@@ -23,6 +23,8 @@ QtObject {
     readonly property color connected: Qt.rgba(0.208, 0.788, 0.584, 1)
     readonly property color disconnected: Qt.rgba(0.941, 0.443, 0.471, 1)
     readonly property color warning: "#e39a2b"
+    // The fill of a button that deletes or ends something; white text reads on both.
+    readonly property color destructiveFill: dark ? "#d8464f" : "#d4343f"
     // Text on a pill or a notice, dark enough to read on the light appearance.
     readonly property color connectedText: dark ? connected : "#17805b"
     readonly property color disconnectedText: dark ? "#f5939a" : "#c23b47"

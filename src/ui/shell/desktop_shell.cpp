@@ -68,6 +68,7 @@ DesktopShell::DesktopShell(Options options) : options_(options) {}
 DesktopShell::~DesktopShell() {
   // The windows go before the model they read, the model before the core it reads.
   engine_.reset();
+  delete hubModel_.data();
   delete model_.data();
   if (core_) core_->release();
 }
@@ -111,6 +112,16 @@ std::optional<int> DesktopShell::start() {
       if (model_) model_->setReduceMotion(reduced);
     });
   }
+  headerOptions_ = std::make_shared<HeaderOptions>(core_->defaults());
+  HubModel::Setup hubSetup;
+  hubSetup.store = core_->store();
+  hubSetup.hub = core_->hub();
+  hubSetup.defaults = core_->defaults();
+  hubSetup.header = headerOptions_;
+  hubSetup.desktop = model_;
+  hubSetup.versionText = ApplicationVersion{ORVANE_VERSION, std::nullopt}.text();
+  hubSetup.openLink = [this](const std::string& url) { openLink(url); };
+  hubModel_ = new HubModel(std::move(hubSetup));
   connect(model_, &DesktopModel::termsAccepted, this, [this] { core_->hub()->startServer(); });
 
   engine_ = std::make_unique<QQmlApplicationEngine>();
@@ -118,6 +129,7 @@ std::optional<int> DesktopShell::start() {
   images_->update(*model_);
   engine_->addImageProvider(QStringLiteral("orvane"), images_);
   engine_->rootContext()->setContextProperty(QStringLiteral("orvane"), model_);
+  engine_->rootContext()->setContextProperty(QStringLiteral("hub"), hubModel_);
   hub_ = loadWindow("HubWindow.qml");
   popover_ = loadWindow("PopoverWindow.qml");
   settings_ = loadWindow("SettingsWindow.qml");
@@ -238,6 +250,17 @@ void DesktopShell::openDocument(const std::string& name) {
   if (!QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(document->string())))) {
     Logger(core_->log(), "shell").error("the desktop did not open " + document->string());
   }
+}
+
+void DesktopShell::openLink(const std::string& link) {
+  // Only web links leave for the browser; anything else a row could hold stays put.
+  const QUrl url(QString::fromStdString(link));
+  const QString scheme = url.scheme().toLower();
+  if (!url.isValid() || (scheme != QLatin1String("http") && scheme != QLatin1String("https"))) {
+    Logger(core_->log(), "shell").error("not opened, not a web link: " + link);
+    return;
+  }
+  if (!QDesktopServices::openUrl(url)) Logger(core_->log(), "shell").error("the desktop did not open " + link);
 }
 
 void DesktopShell::restoreSettingsGeometry() {

@@ -6,7 +6,9 @@
 #include <optional>
 
 #include "app/legal_state.hpp"
+#include "ui/models/header_options.hpp"
 #include "ui/viewmodels/desktop_model.hpp"
+#include "ui/viewmodels/hub_model.hpp"
 #include "wiring/program_core.hpp"
 
 class QQmlApplicationEngine;
@@ -46,6 +48,7 @@ class DesktopShell final : public QObject {
   void quit();
 
   DesktopModel* model() const { return model_; }
+  HubModel* hubModel() const { return hubModel_; }
   QQuickWindow* hubWindow() const { return hub_; }
   QQuickWindow* popoverWindow() const { return popover_; }
   QQuickWindow* settingsWindow() const { return settings_; }
@@ -60,6 +63,7 @@ class DesktopShell final : public QObject {
   void updateTray();
   void placePopover();
   void openDocument(const std::string& name);
+  void openLink(const std::string& url);
   void restoreSettingsGeometry();
   void saveSettingsGeometry();
 
@@ -67,6 +71,8 @@ class DesktopShell final : public QObject {
   std::unique_ptr<ProgramCore> core_;
   std::shared_ptr<LegalState> legal_;
   QPointer<DesktopModel> model_;
+  QPointer<HubModel> hubModel_;
+  std::shared_ptr<HeaderOptions> headerOptions_;
   DesktopImageProvider* images_ = nullptr;  // owned by the engine
   std::unique_ptr<QQmlApplicationEngine> engine_;
   QPointer<QQuickWindow> hub_;

@@ -99,6 +99,7 @@ class DesktopModel final : public QObject {
   bool darkAppearance() const { return setup_.darkAppearance; }
   bool reduceMotion() const { return setup_.reduceMotion; }
   bool connected() const { return store_->connection->isConnected(); }
+  int selectedTabIndex() const { return selectedTab_; }
   void setDarkAppearance(bool dark);
   void setReduceMotion(bool reduced);
 
