@@ -122,7 +122,7 @@ void HubModel::refreshAges() {
 }
 
 void HubModel::refreshNotifications() {
-  const WallTime now = SystemClock::shared().wallNow();
+  const WallTime now = setup_.clock->wallNow();
   const bool messagesSeen = NotificationsColumn::messagesVisibleAndActive(selectedTab(), windowVisible_ && windowActive_);
   std::vector<KeyedListModel::Row> rows;
   for (const BridgeNotification& n : NotificationsColumn::shown(*store_->notifications, messagesSeen)) {
@@ -135,7 +135,7 @@ void HubModel::refreshNotifications() {
 }
 
 void HubModel::refreshConversations() {
-  const WallTime now = SystemClock::shared().wallNow();
+  const WallTime now = setup_.clock->wallNow();
   const auto& list = *store_->chatConversations;
   std::vector<KeyedListModel::Row> rows;
   rows.reserve(list.size());
@@ -177,7 +177,7 @@ void HubModel::refreshConversations() {
 }
 
 void HubModel::refreshClips() {
-  const WallTime now = SystemClock::shared().wallNow();
+  const WallTime now = setup_.clock->wallNow();
   std::vector<KeyedListModel::Row> rows;
   for (const ClipEntry& entry : *store_->clipHistory) {
     const ClipCard card = ClipCard::of(entry, now);

@@ -87,6 +87,7 @@ class HubModel final : public QObject {
     std::optional<std::string> versionText;
     // Opens a link with the desktop's handler (the default browser for web links).
     std::function<void(const std::string& url)> openLink;
+    const Clock* clock = &SystemClock::shared();  // what the ages are counted from
     // How often the ages ("12s ago") are brought up to date while the window is shown.
     int ageRefreshMs = 10000;
   };
