@@ -1,7 +1,8 @@
 // The desktop program's flows through its real windows and QML, on a private X server,
 // with a real server on port 17431 and orvane-phone as the phone: the terms gate, a
 // pairing approved from the sheet, the popover's clipboard switch and the palette's
-// command, the tray icon's text.
+// command, the tray icon's text; the hub's notifications column with a reply from a
+// card, the keyboard's way between work areas and the disconnect question.
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
@@ -15,6 +16,7 @@
 #include <QQuickWindow>
 #include <QSystemTrayIcon>
 #include <QTest>
+#include <algorithm>
 #include <functional>
 
 #include "temp_dir.hpp"
@@ -105,9 +107,30 @@ class DesktopFlows : public ::testing::Test {
     ASSERT_TRUE(phone.waitForStarted());
   }
 
+  // Pairs the phone through the sheet and waits for the link.
+  void pairAndConnect() {
+    ASSERT_TRUE(waitUntil([&] { return !shell->core().hub()->lastQRText->empty(); }));
+    startPhone(*shell->core().hub()->lastQRText);
+    ASSERT_TRUE(waitUntil([&] { return shell->model()->property("pairingApprovalStep").toBool(); }));
+    QQuickWindow* hub = shell->hubWindow();
+    click(hub, item(hub, "pairingApprove"));
+    ASSERT_TRUE(waitUntil([&] { return shell->model()->connected(); }));
+  }
+
+  // Whether the phone has printed a line holding every one of `parts` (its output is
+  // kept as it comes).
+  bool phoneSaid(const std::vector<QByteArray>& parts) {
+    phoneOutput += phone.readAll();
+    for (const QByteArray& line : phoneOutput.split('\n')) {
+      if (std::all_of(parts.begin(), parts.end(), [&](const QByteArray& p) { return line.contains(p); })) return true;
+    }
+    return false;
+  }
+
   TempDir home;
   std::unique_ptr<DesktopShell> shell;
   QProcess phone;
+  QByteArray phoneOutput;
 };
 
 TEST_F(DesktopFlows, TheTermsGateHoldsTheServerUntilTheBoxIsTickedAndAgreed) {
@@ -159,6 +182,61 @@ TEST_F(DesktopFlows, APairingRequestBringsUpTheApprovalAndApproveDismissesTheShe
   shell->model()->paletteKey(QStringLiteral("enter"));
   ASSERT_TRUE(waitUntil([&] { return !shell->model()->property("clipboardOn").toBool(); }));
   EXPECT_FALSE(*shell->core().hub()->clipboardEnabled);
+}
+
+TEST_F(DesktopFlows, TheHubListsANotificationRepliesFromItsCardAndAsksBeforeDisconnecting) {
+  launch();
+  acceptTerms();
+  pairAndConnect();
+  QQuickWindow* hub = shell->hubWindow();
+  HubModel* model = shell->hubModel();
+  // Typing and shortcuts go to the active window.
+  hub->requestActivate();
+  ASSERT_TRUE(waitUntil([&] { return hub->isActive(); }));
+
+  phone.write(R"(send notif_post {"id":"n-1","app":"Signal","title":"Ana","text":"Dinner at 8?","reply":"1"})" "\n");
+  QQuickItem* list = item(hub, "notificationList");
+  ASSERT_NE(list, nullptr);
+  ASSERT_TRUE(waitUntil([&] { return list->property("count").toInt() == 1; })) << "the notification shows in the column";
+
+  // A reply typed in the card and sent with Return reaches the phone, and the field empties.
+  // A list's rows are not its children: the row is asked of the list.
+  QQuickItem* card = nullptr;
+  ASSERT_TRUE(waitUntil([&] {
+    QMetaObject::invokeMethod(list, "itemAtIndex", Q_RETURN_ARG(QQuickItem*, card), Q_ARG(int, 0));
+    return card != nullptr;
+  }));
+  auto* reply = card->findChild<QQuickItem*>(QStringLiteral("reply_n-1"));
+  ASSERT_NE(reply, nullptr);
+  click(hub, reply);
+  ASSERT_TRUE(waitUntil([&] { return reply->hasActiveFocus(); }));
+  for (char c : std::string("On my way")) QTest::keyClick(hub, c);
+  QTest::keyClick(hub, Qt::Key_Return);
+  EXPECT_TRUE(waitUntil([&] { return phoneSaid({R"("type":"notif_reply")", R"("id":"n-1")", "On my way"}); }))
+      << phoneOutput.toStdString();
+  EXPECT_TRUE(reply->property("text").toString().isEmpty());
+
+  // Ctrl+2 selects Now Playing.
+  QTest::keyClick(hub, Qt::Key_2, Qt::ControlModifier);
+  EXPECT_TRUE(waitUntil([&] { return shell->model()->property("selectedTab").toInt() == 1; }));
+
+  // Disconnecting asks first; "Cancel" keeps the link, "Disconnect" closes it.
+  click(hub, item(hub, "railPrimary"));
+  ASSERT_TRUE(waitUntil([&] { return !model->property("confirmTitle").toString().isEmpty(); }));
+  EXPECT_EQ(model->property("confirmTitle").toString(), QStringLiteral("Disconnect from this phone?"));
+  click(hub, item(hub, "confirmCancel"));
+  ASSERT_TRUE(waitUntil([&] { return model->property("confirmTitle").toString().isEmpty(); }));
+  QTest::qWait(100);
+  EXPECT_TRUE(shell->model()->connected());
+  click(hub, item(hub, "railPrimary"));
+  ASSERT_TRUE(waitUntil([&] { return !model->property("confirmTitle").toString().isEmpty(); }));
+  click(hub, item(hub, "confirmDestructive"));
+  EXPECT_TRUE(waitUntil([&] { return !shell->model()->connected(); }));
+  EXPECT_TRUE(waitUntil([&] { return phoneSaid({R"("event":"closed")"}) || phone.state() == QProcess::NotRunning; }));
+  QQuickItem* pane = item(hub, "disconnectedPane");
+  ASSERT_NE(pane, nullptr);
+  EXPECT_TRUE(waitUntil([&] { return pane->isVisible(); })) << "the centre shows the link is down";
+  EXPECT_EQ(shell->model()->property("selectedTab").toInt(), 1) << "the tab stays selected";
 }
 
 }  // namespace

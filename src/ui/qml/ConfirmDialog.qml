@@ -17,6 +17,8 @@ Item {
 
     opacity: open ? 1 : 0
     visible: opacity > 0
+    // While it fades out it takes no more clicks.
+    enabled: open
     Behavior on opacity { NumberAnimation { duration: Theme.fast } }
     onOpenChanged: if (open) cancelButton.forceActiveFocus()
 

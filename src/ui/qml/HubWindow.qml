@@ -77,6 +77,8 @@ Window {
         anchors.fill: parent
         opacity: orvane.showPairing ? 1 : 0
         visible: opacity > 0
+        // While it fades out it takes no more clicks.
+        enabled: orvane.showPairing
         Behavior on opacity { NumberAnimation { duration: Theme.normal } }
 
         onVisibleChanged: if (visible) sheet.forceActiveFocus()
@@ -110,6 +112,7 @@ Window {
         anchors.fill: parent
         opacity: orvane.paletteOpen ? 1 : 0
         visible: opacity > 0
+        enabled: orvane.paletteOpen
         Behavior on opacity { NumberAnimation { duration: Theme.fast } }
     }
 
