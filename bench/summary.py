@@ -177,6 +177,19 @@ def gui_rows(table, gui):
               f"{idle['wakeups_per_s']:.1f} wake-ups/s", "—", "—")
 
 
+def hub_window_rows(table, hub):
+    figure = "hub window with 50 notifications, 100 chats, 40 clips"
+    if not hub:
+        table.missing(figure + ": show to first frame", "reported")
+        return
+    table.add(figure + ": show to first frame", "reported", f"{hub['first_frame_ms']:.0f} ms", "software renderer",
+              "—", "—")
+    table.add(figure + ": RSS", "reported", f"{hub['rss_mib']:.1f} MiB", "—", "—", "—")
+    scroll = hub["scroll_frame_ms"]
+    table.add(figure + ": frame time scrolling the notifications", "reported", f"median {scroll['median']:.1f} ms",
+              f"p95 {scroll['p95']:.1f}, max {scroll['max']:.1f} ms over {scroll['frames']} frames", "—", "—")
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--dir", default="build/bench")
@@ -188,6 +201,7 @@ def main():
     idle_rows(table, load(args.dir, "idle.json"))
     start_rows(table, load(args.dir, "start.json"))
     gui_rows(table, load(args.dir, "gui.json"))
+    hub_window_rows(table, load(args.dir, "hub_window.json"))
     text = "# Benchmark summary\n\nRelease build, this machine, one run of `make bench`.\n\n" + table.markdown()
     with open(os.path.join(args.dir, "summary.md"), "w", encoding="utf-8") as f:
         f.write(text)

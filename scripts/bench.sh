@@ -29,5 +29,8 @@ tests/desktop/mpris_env.sh python3 bench/media_cost.py --bin-dir build-release/b
 echo "== the desktop program: start to the hub's first frame, idle with a phone connected (private X server)"
 tests/desktop/x11_env.sh python3 bench/gui_cost.py --bin-dir build-release/bin --seconds "${IDLE_SECONDS:-60}" \
   --json-out "$out/gui.json"
+echo "== the hub window with 50 notifications, 100 conversations and 40 clipboard entries (private X server)"
+tests/desktop/x11_env.sh env QT_QUICK_BACKEND=software build-release/bin/orvane-hub-window-cost build-release/bin \
+  --json-out "$out/hub_window.json"
 echo "== summary ($out/summary.md)"
 python3 bench/summary.py --dir "$out"
