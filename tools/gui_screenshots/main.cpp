@@ -223,6 +223,13 @@ int main(int argc, char** argv) {
     if (!waitUntil([&] { return hub->links()->count() >= 3; })) return;
     if (!camera.shoot("hub-links", shell.hubWindow())) return;
 
+    // The header with the section tabs and the quick actions the settings can turn on.
+    shell.headerOptions()->setTabs(true);
+    shell.headerOptions()->setQuickActions(true);
+    if (!camera.shoot("hub-header-options", shell.hubWindow())) return;
+    shell.headerOptions()->setTabs(false);
+    shell.headerOptions()->setQuickActions(false);
+
     model->selectTab(0);
     hub->toggleNotifications();
     if (!camera.shoot("hub-notifications-collapsed", shell.hubWindow())) return;

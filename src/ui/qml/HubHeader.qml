@@ -24,7 +24,8 @@ Item {
             id: search
             Layout.fillWidth: true
             Layout.maximumWidth: 440
-            Layout.minimumWidth: 150
+            // Crowded by the tabs and the quick actions, it keeps its glass and its symbol.
+            Layout.minimumWidth: 40
             Layout.preferredHeight: 34
             hoverEnabled: true
             focusPolicy: Qt.TabFocus
@@ -61,6 +62,7 @@ Item {
                     color: Theme.textSecondary
                 }
                 Rectangle {
+                    visible: search.width > 220
                     implicitWidth: keys.implicitWidth + 12
                     implicitHeight: 20
                     radius: 5

@@ -32,7 +32,7 @@ Rectangle {
                 required property var modelData
                 required property int index
                 readonly property bool selected: index === orvane.selectedTab
-                implicitWidth: label.implicitWidth + 24
+                implicitWidth: label.implicitWidth + 18
                 implicitHeight: 28
                 hoverEnabled: true
                 focusPolicy: Qt.TabFocus

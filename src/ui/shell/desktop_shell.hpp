@@ -49,6 +49,7 @@ class DesktopShell final : public QObject {
 
   DesktopModel* model() const { return model_; }
   HubModel* hubModel() const { return hubModel_; }
+  const std::shared_ptr<HeaderOptions>& headerOptions() const { return headerOptions_; }
   QQuickWindow* hubWindow() const { return hub_; }
   QQuickWindow* popoverWindow() const { return popover_; }
   QQuickWindow* settingsWindow() const { return settings_; }
