@@ -21,24 +21,16 @@
 #include <iostream>
 #include <vector>
 
-#include "ui/shell/desktop_shell.hpp"
+#include "desktop_driver.hpp"
 
 namespace {
+
+using orvane::driver::waitUntil;
 
 constexpr int notificationCount = 50;
 constexpr int conversationCount = 100;
 constexpr int clipCount = 40;
 constexpr int scrollFrames = 240;
-
-bool waitUntil(const std::function<bool()>& done, int seconds = 60) {
-  QElapsedTimer timer;
-  timer.start();
-  while (!done()) {
-    if (timer.elapsed() > seconds * 1000) return false;
-    QTest::qWait(10);
-  }
-  return true;
-}
 
 // Resident memory of this process, in MiB.
 double rssMiB() {
@@ -70,10 +62,7 @@ int main(int argc, char** argv) {
   std::string jsonOut;
   if (argc == 4 && std::string(argv[2]) == "--json-out") jsonOut = argv[3];
   const auto home = std::filesystem::temp_directory_path() / ("orvane-hub-cost-" + std::to_string(::getpid()));
-  std::filesystem::create_directories(home);
-  ::setenv("XDG_CONFIG_HOME", (home / "config").c_str(), 1);
-  ::setenv("XDG_DATA_HOME", (home / "data").c_str(), 1);
-  ::setenv("HOME", home.c_str(), 1);
+  orvane::driver::useHome(home);
 
   QApplication app(argc, argv);
   QGuiApplication::setQuitOnLastWindowClosed(false);
@@ -88,15 +77,8 @@ int main(int argc, char** argv) {
     QQuickWindow* window = shell.hubWindow();
     if (!waitUntil([&] { return window->isVisible(); })) return;
     model->acceptTerms();
-    if (!waitUntil([&] { return !shell.core().hub()->lastQRText->empty(); })) return;
-    phone.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    phone.start(bin + "/orvane-phone",
-                {"--timeout", "600", "--state", QString::fromStdString((home / "phone.json").string()), "pair", "--qr",
-                 QString::fromStdString(*shell.core().hub()->lastQRText), "--host", "127.0.0.1", "--name", "Bench"});
-    if (!phone.waitForStarted()) return;
-    if (!waitUntil([&] { return model->property("pairingApprovalStep").toBool(); })) return;
-    model->approve();
-    if (!waitUntil([&] { return model->connected(); })) return;
+    if (!orvane::driver::startPairingPhone(phone, shell, bin, home, "Bench")) return;
+    if (!orvane::driver::approveAndConnect(shell)) return;
     model->setClipboard(true);
 
     // The conversations first, as message notifications from a hundred contacts (the
@@ -105,7 +87,7 @@ int main(int argc, char** argv) {
     const auto nowMs = std::chrono::duration_cast<std::chrono::milliseconds>(
                            std::chrono::system_clock::now().time_since_epoch())
                            .count();
-    auto send = [&](const QByteArray& line) { phone.write("send " + line + "\n"); };
+    auto send = [&](const QByteArray& line) { orvane::driver::sendFromPhone(phone, line); };
     for (int i = 0; i < conversationCount; ++i) {
       const QByteArray n = QByteArray::number(i);
       send("notif_post {" + field("id", "m-" + n) + "," + field("app", "Messages") + "," +

@@ -8,7 +8,6 @@
 #include <QBuffer>
 #include <QCursor>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QImage>
 #include <QLinearGradient>
 #include <QPainter>
@@ -21,19 +20,11 @@
 #include <functional>
 #include <iostream>
 
-#include "ui/shell/desktop_shell.hpp"
+#include "desktop_driver.hpp"
 
 namespace {
 
-bool waitUntil(const std::function<bool()>& done, int seconds = 30) {
-  QElapsedTimer timer;
-  timer.start();
-  while (!done()) {
-    if (timer.elapsed() > seconds * 1000) return false;
-    QTest::qWait(20);
-  }
-  return true;
-}
+using orvane::driver::waitUntil;
 
 // A cover for the phone's player: a soft gradient with a disc, as JPEG in base64.
 QByteArray coverArt() {
@@ -98,10 +89,7 @@ int main(int argc, char** argv) {
   QDir().mkpath(out);
   // A home of its own: first launch, no pairing, nothing of the user's touched.
   const auto home = std::filesystem::temp_directory_path() / ("orvane-shots-" + std::to_string(::getpid()));
-  std::filesystem::create_directories(home);
-  ::setenv("XDG_CONFIG_HOME", (home / "config").c_str(), 1);
-  ::setenv("XDG_DATA_HOME", (home / "data").c_str(), 1);
-  ::setenv("HOME", home.c_str(), 1);
+  orvane::driver::useHome(home);
 
   QApplication app(argc, argv);
   QGuiApplication::setQuitOnLastWindowClosed(false);
@@ -132,17 +120,12 @@ int main(int argc, char** argv) {
     model->showPairingSheet();
     if (!camera.shoot("pairing-code", shell.hubWindow())) return;
 
-    phone.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    phone.start(bin + "/orvane-phone", {"--timeout", "300", "--state", QString::fromStdString((home / "phone.json").string()),
-                                         "pair", "--qr", QString::fromStdString(*shell.core().hub()->lastQRText),
-                                         "--host", "127.0.0.1", "--name", "Pixel 8"});
-    if (!phone.waitForStarted()) return;
+    if (!orvane::driver::startPairingPhone(phone, shell, bin, home, "Pixel 8")) return;
     if (!waitUntil([&] { return model->property("pairingApprovalStep").toBool(); })) return;
     if (!camera.shoot("pairing-approve", shell.hubWindow())) return;
-    model->approve();
-    if (!waitUntil([&] { return model->connected(); })) return;
+    if (!orvane::driver::approveAndConnect(shell)) return;
 
-    auto send = [&](const QByteArray& line) { phone.write("send " + line + "\n"); };
+    auto send = [&](const QByteArray& line) { orvane::driver::sendFromPhone(phone, line); };
     // Every work area before anything arrived.
     const std::pair<int, const char*> emptyPanes[] = {
         {0, "hub-messages-empty"}, {1, "hub-now-playing-empty"}, {2, "hub-clipboard-off"}, {3, "hub-links-empty"}};

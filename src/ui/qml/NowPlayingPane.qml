@@ -185,7 +185,7 @@ ColumnLayout {
                     Layout.fillWidth: true
                     text: pane.computer.title !== undefined
                           ? [pane.computer.artist, pane.computer.app].filter(function (t) { return t !== "" }).join(" · ")
-                          : "A player that supports MPRIS appears here, and your phone can control it."
+                          : "A player that supports MPRIS appears here."
                     elide: Text.ElideRight
                     font.family: Theme.fontFamily
                     font.pixelSize: Theme.footnoteSize

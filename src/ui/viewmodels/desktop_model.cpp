@@ -5,11 +5,10 @@
 #include "ui/models/popover_device_row.hpp"
 #include "ui/models/popover_now_playing.hpp"
 #include "ui/models/popover_texts.hpp"
+#include "ui/viewmodels/qt_text.hpp"
 
 namespace orvane {
 namespace {
-
-QString qs(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 
 QVariantList tabList() {
   QVariantList tabs;

@@ -8,11 +8,10 @@
 #include "ui/models/rail_primary_action.hpp"
 #include "ui/models/status_tiles.hpp"
 #include "ui/viewmodels/desktop_model.hpp"
+#include "ui/viewmodels/qt_text.hpp"
 
 namespace orvane {
 namespace {
-
-QString qs(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 
 QVariantMap playerMap(const PlayerCard& card) {
   return {{"title", qs(card.title)},   {"artist", qs(card.artist)}, {"album", qs(card.album)},
