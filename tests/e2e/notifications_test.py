@@ -60,8 +60,11 @@ def a_message_from_the_computer_is_delivered(box):
     phone = harness.pair(box, orvane, invitation["qrText"])
     orvane.send("send-message hello from the computer")
     pending = last_items(orvane, "messages", lambda items: len(items) == 1)
-    check(pending[0]["id"].startswith("pending-") and pending[0]["acked"] is None, f"a new line is pending: {pending}")
     received = phone.expect({"event": "received", "type": "message", "body": {"text": "hello from the computer"}})
+    # The first listing may come before the line is bound to its envelope or just after,
+    # on a busy machine; either way it is not yet acknowledged.
+    check(pending[0]["acked"] is None and (pending[0]["id"].startswith("pending-") or pending[0]["id"] == received["id"]),
+          f"a new line is pending: {pending}")
     items = last_items(orvane, "messages", lambda items: items[0]["acked"] is True)
     check_equal(items[0]["id"], received["id"], "the line took its envelope's id")
 
