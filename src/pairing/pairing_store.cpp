@@ -98,4 +98,11 @@ PairingStore::Loaded PairingStore::loadChecked(WallTime now) {
   return {std::move(device), std::nullopt};
 }
 
+std::optional<PairedDevice> PairingStore::peek() const {
+  if (!appSupport_) return std::nullopt;
+  const auto bytes = files::readFile(*appSupport_ / fileName);
+  if (!bytes) return std::nullopt;
+  return PairedDevice::fromJSON(*bytes);
+}
+
 }  // namespace orvane

@@ -47,6 +47,9 @@ class PairingStore {
   // Removes temporaries of interrupted writes, migrates, then reads the file; a record
   // without a discovery token gains one (saved). An unreadable file is set aside.
   Loaded loadChecked(WallTime now);
+  // The stored record as it is on disk, read without touching anything: for a view,
+  // while the server owns the file. None when there is none or it does not decode.
+  std::optional<PairedDevice> peek() const;
   // `loadChecked` for callers that only need the phone.
   std::optional<PairedDevice> load() { return loadChecked(std::chrono::system_clock::now()).device; }
 

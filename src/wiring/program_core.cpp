@@ -48,7 +48,8 @@ expected<std::unique_ptr<ProgramCore>, ProgramCore::Failure> ProgramCore::create
   services.transport = core->transport_;
   services.defaults = defaults;
   services.identities = std::make_shared<TLSIdentityManager>(*keychain, defaults);
-  services.pairingStore = std::make_shared<PairingStore>(supportFolder, *keychain, defaults);
+  core->pairingStore_ = std::make_shared<PairingStore>(supportFolder, *keychain, defaults);
+  services.pairingStore = core->pairingStore_;
   services.host = std::make_shared<PosixHostInfo>();
   services.macHealth = std::make_shared<SysfsMacHealth>();
   services.mediaKeys = core->media_->mediaKeys();

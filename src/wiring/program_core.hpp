@@ -16,6 +16,7 @@ class AsioSerialQueue;
 class AsioTransport;
 class JsonDefaultsFile;
 class MacMediaServices;
+class PairingStore;
 class QtMainQueue;
 
 // The long-lived objects every front end shares, made from the Linux and Qt adapters:
@@ -47,6 +48,8 @@ class ProgramCore {
   const std::shared_ptr<LogSink>& log() const { return log_; }
   const DesktopServices& desktop() const { return desktop_; }
   MacMediaServices& media() { return *media_; }
+  // The paired phone's stored record, for reading only (the server owns it).
+  const std::shared_ptr<PairingStore>& pairingStore() const { return pairingStore_; }
 
   // Asks the server to close its connections and listener on its queue, then releases
   // everything on the main thread (see `release`) and runs `released`. Returns at once.
@@ -67,6 +70,7 @@ class ProgramCore {
   std::shared_ptr<AsioSerialQueue> serverQueue_;
   std::shared_ptr<AsioTransport> transport_;
   std::unique_ptr<MacMediaServices> media_;
+  std::shared_ptr<PairingStore> pairingStore_;
   std::shared_ptr<PairingServer> server_;
   std::shared_ptr<AppState> hub_;
   std::shared_ptr<SerialQueue> archiveQueue_;

@@ -222,7 +222,16 @@ int main(int argc, char** argv) {
     hub->confirmCancel();
 
     shell.openSettings();
-    if (!camera.shoot("settings", shell.settingsWindow())) return;
+    auto* settings = shell.settingsModel();
+    const char* sections[] = {"settings-devices", "settings-features", "settings-about", "settings-advanced"};
+    for (int i = 0; i < 4; ++i) {
+      settings->selectSection(i);
+      if (!camera.shoot(sections[i], shell.settingsWindow())) return;
+    }
+    settings->selectSection(0);
+    settings->forget();
+    if (!camera.shoot("settings-forget-confirm", shell.settingsWindow())) return;
+    settings->confirmCancel();
     // The link drops: the centre says so whatever tab is selected.
     phone.kill();
     phone.waitForFinished();

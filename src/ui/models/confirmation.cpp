@@ -7,6 +7,11 @@ Confirmation Confirmation::disconnect() {
           BridgeAction::disconnect()};
 }
 
+Confirmation Confirmation::forget() {
+  return {"Forget this device?", "The pairing is deleted on both devices. Scan a new QR code to reconnect.",
+          "Forget device", "Cancel", BridgeAction::forget()};
+}
+
 void Confirmation::confirm(const DeviceBridgeStore& store) const {
   if (store.perform) store.perform(action);
 }

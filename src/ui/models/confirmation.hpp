@@ -18,6 +18,8 @@ struct Confirmation {
 
   // "Disconnect from this phone?": closes the link, keeps the pairing.
   static Confirmation disconnect();
+  // "Forget this device?": deletes the pairing on both devices.
+  static Confirmation forget();
 
   // The destructive button: hands `action` to the store's sink (dropped while none is installed).
   void confirm(const DeviceBridgeStore& store) const;

@@ -102,47 +102,20 @@ GlassPanel {
                     columns: 2
                     rowSpacing: 6
                     columnSpacing: 6
-                    Repeater {
-                        model: hub.tiles
-                        StatusTile {
-                            required property var modelData
-                            Layout.fillWidth: true
-                            Layout.preferredWidth: 1
-                            label: modelData.label
-                            value: modelData.value
-                            icon: modelData.icon
-                            warning: modelData.warning
-                        }
-                    }
+                    // Four fixed tiles, each reading its place in the list: a Repeater
+                    // would build them again on every change of the link.
+                    StatusTile { Layout.fillWidth: true; Layout.preferredWidth: 1; reading: hub.tiles[0] }
+                    StatusTile { Layout.fillWidth: true; Layout.preferredWidth: 1; reading: hub.tiles[1] }
+                    StatusTile { Layout.fillWidth: true; Layout.preferredWidth: 1; reading: hub.tiles[2] }
+                    StatusTile { Layout.fillWidth: true; Layout.preferredWidth: 1; reading: hub.tiles[3] }
                 }
                 Flow {
                     Layout.fillWidth: true
                     Layout.topMargin: 2
                     spacing: 10
-                    Repeater {
-                        model: hub.featureDots
-                        Row {
-                            required property var modelData
-                            spacing: 5
-                            Accessible.role: Accessible.StaticText
-                            Accessible.name: modelData.title + (modelData.on ? ", on" : ", off")
-                            Rectangle {
-                                anchors.verticalCenter: parent.verticalCenter
-                                width: 6
-                                height: 6
-                                radius: 3
-                                color: parent.modelData.on ? Theme.connected : "transparent"
-                                border.width: parent.modelData.on ? 0 : 1
-                                border.color: Theme.textTertiary
-                            }
-                            Text {
-                                text: parent.modelData.title
-                                font.family: Theme.fontFamily
-                                font.pixelSize: Theme.captionSize
-                                color: parent.modelData.on ? Theme.textSecondary : Theme.textTertiary
-                            }
-                        }
-                    }
+                    FeatureDot { reading: hub.featureDots[0] }
+                    FeatureDot { reading: hub.featureDots[1] }
+                    FeatureDot { reading: hub.featureDots[2] }
                 }
                 PillButton {
                     objectName: "railPrimary"

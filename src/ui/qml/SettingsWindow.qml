@@ -2,6 +2,7 @@ import QtQuick
 import QtQuick.Layouts
 import QtQuick.Templates as T
 import QtQuick.Window
+import QtQuick.Controls.Basic as C
 
 // The settings window: a sidebar of sections and the selected section's form. The shell
 // creates and shows it.
@@ -11,21 +12,14 @@ Window {
     objectName: "settings"
     title: "Settings"
     width: 760
-    height: 560
+    height: 660
     minimumWidth: 700
     minimumHeight: 520
     visible: false
     color: Theme.windowBottom
 
-    property int section: 0
-    readonly property var sections: [
-        { "title": "Devices", "icon": "iphone.gen3" },
-        { "title": "Features", "icon": "slider.horizontal.3" },
-        { "title": "About", "icon": "info.circle" },
-        { "title": "Advanced", "icon": "wrench.and.screwdriver" }
-    ]
-    // The popover's version line is "v" and the version; the sidebar names the program.
-    readonly property string version: orvane.versionText.replace(/^v/, "")
+    readonly property int section: settingsModel.section
+    readonly property var sections: settingsModel.sections
 
     Backdrop { anchors.fill: parent }
 
@@ -47,6 +41,7 @@ Window {
                 model: settings.sections
                 T.AbstractButton {
                     id: entry
+                    objectName: "settingsSection_" + modelData.id
                     required property var modelData
                     required property int index
                     readonly property bool selected: index === settings.section
@@ -61,7 +56,7 @@ Window {
                     Accessible.name: text
                     Accessible.selected: selected
 
-                    onClicked: settings.section = index
+                    onClicked: settingsModel.selectSection(index)
 
                     background: Rectangle {
                         radius: Theme.radiusMedium
@@ -97,7 +92,7 @@ Window {
                 Layout.fillWidth: true
                 Layout.leftMargin: Theme.space2
                 Layout.bottomMargin: Theme.space2
-                text: settings.version !== "" ? "Orvane " + settings.version : "Orvane "
+                text: settingsModel.footer
                 elide: Text.ElideRight
                 font.family: Theme.fontFamily
                 font.pixelSize: Theme.captionSize
@@ -107,54 +102,106 @@ Window {
     }
 
     GlassPanel {
+        id: content
         anchors.left: sidebar.right
         anchors.right: parent.right
         anchors.top: parent.top
         anchors.bottom: parent.bottom
         anchors.margins: Theme.space3
 
-        Text {
-            id: heading
+        RowLayout {
+            id: toolbar
             anchors.left: parent.left
             anchors.right: parent.right
             anchors.top: parent.top
-            anchors.margins: Theme.space6
-            text: settings.sections[settings.section].title
-            elide: Text.ElideRight
-            font.family: Theme.fontFamily
-            font.pixelSize: Theme.title2Size
-            font.weight: Font.Bold
-            color: Theme.text
-        }
-
-        ColumnLayout {
-            anchors.centerIn: parent
-            width: Math.min(parent.width - 2 * Theme.space6, 340)
-            spacing: Theme.space3
-            Rectangle {
-                Layout.alignment: Qt.AlignHCenter
-                Layout.preferredWidth: 56
-                Layout.preferredHeight: 56
-                radius: 28
-                color: Theme.inset
-                border.width: 1
-                border.color: Theme.hairline
-                Symbol {
-                    anchors.centerIn: parent
-                    name: settings.sections[settings.section].icon
-                    tint: "muted"
-                    size: 26
-                }
+            anchors.leftMargin: Theme.space4
+            anchors.rightMargin: Theme.space6
+            anchors.topMargin: Theme.space4
+            spacing: Theme.space1
+            IconButton {
+                objectName: "settingsBack"
+                width: 28
+                height: 28
+                symbol: "chevron.left"
+                label: "Back"
+                enabled: settingsModel.canGoBack
+                onClicked: settingsModel.back()
+            }
+            IconButton {
+                objectName: "settingsForward"
+                width: 28
+                height: 28
+                symbol: "chevron.right"
+                label: "Forward"
+                enabled: settingsModel.canGoForward
+                onClicked: settingsModel.forward()
             }
             Text {
                 Layout.fillWidth: true
-                text: "Settings sections arrive in the next update."
-                horizontalAlignment: Text.AlignHCenter
-                wrapMode: Text.WordWrap
+                Layout.leftMargin: Theme.space2
+                text: settings.sections[settings.section].title
+                elide: Text.ElideRight
                 font.family: Theme.fontFamily
-                font.pixelSize: Theme.calloutSize
-                color: Theme.textSecondary
+                font.pixelSize: Theme.title2Size
+                font.weight: Font.Bold
+                color: Theme.text
+                Accessible.role: Accessible.Heading
+                Accessible.name: text
             }
         }
+
+        Flickable {
+            id: scroller
+            anchors.left: parent.left
+            anchors.right: parent.right
+            anchors.top: toolbar.bottom
+            anchors.bottom: parent.bottom
+            anchors.topMargin: Theme.space4
+            clip: true
+            contentWidth: width
+            contentHeight: form.implicitHeight + Theme.space6
+            boundsBehavior: Flickable.StopAtBounds
+            C.ScrollBar.vertical: C.ScrollBar { policy: scroller.contentHeight > scroller.height ? C.ScrollBar.AsNeeded : C.ScrollBar.AlwaysOff }
+
+            Loader {
+                id: form
+                x: Theme.space6
+                width: scroller.width - 2 * Theme.space6
+                sourceComponent: [devices, features, about, advanced][settings.section]
+                onLoaded: scroller.contentY = 0
+            }
+        }
+    }
+
+    Component { id: devices; SettingsDevices {} }
+    Component { id: features; SettingsFeatures {} }
+    Component { id: about; SettingsAbout {} }
+    Component { id: advanced; SettingsAdvanced {} }
+
+    // Disconnecting, forgetting and clearing the chats ask first.
+    ConfirmDialog {
+        anchors.fill: parent
+        title: settingsModel.confirmTitle
+        message: settingsModel.confirmMessage
+        confirmText: settingsModel.confirmButton
+        onConfirmed: settingsModel.confirmAccept()
+        onCancelled: settingsModel.confirmCancel()
+    }
+
+    // Back and forward, as in a browser.
+    Shortcut {
+        sequences: ["Alt+Left", "Ctrl+["]
+        enabled: settingsModel.canGoBack
+        onActivated: settingsModel.back()
+    }
+    Shortcut {
+        sequences: ["Alt+Right", "Ctrl+]"]
+        enabled: settingsModel.canGoForward
+        onActivated: settingsModel.forward()
+    }
+    Shortcut {
+        sequence: "Escape"
+        enabled: settingsModel.confirmTitle === ""
+        onActivated: settings.close()
     }
 }

@@ -6,10 +6,12 @@ import QtQuick.Layouts
 Rectangle {
     id: tile
 
-    property string label
-    property string value
-    property string icon
-    property bool warning: false
+    // {label, value, icon, warning} from the hub model.
+    property var reading: ({})
+    readonly property string label: reading && reading.label !== undefined ? reading.label : ""
+    readonly property string value: reading && reading.value !== undefined ? reading.value : ""
+    readonly property string icon: reading && reading.icon !== undefined ? reading.icon : ""
+    readonly property bool warning: reading && reading.warning === true
 
     implicitHeight: 46
     radius: Theme.radiusMedium

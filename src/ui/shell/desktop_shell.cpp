@@ -18,6 +18,7 @@
 #include <filesystem>
 #include <iostream>
 
+#include "pairing/pairing_store.hpp"
 #include "platform/linux/json_defaults_file.hpp"
 #include "platform/linux/syslog_sink.hpp"
 #include "platform/qt/qt_main_queue.hpp"
@@ -25,6 +26,7 @@
 #include "ui/models/menu_bar_icon.hpp"
 #include "ui/shell/desktop_image_provider.hpp"
 #include "ui/shell/menu_bar_image.hpp"
+#include "wiring/mac_media_services.hpp"
 #include "ui/shell/reduced_motion.hpp"
 #include "ui/shell/symbol_icons.hpp"
 #include "ui/shell/window_placement.hpp"
@@ -68,6 +70,7 @@ DesktopShell::DesktopShell(Options options) : options_(options) {}
 DesktopShell::~DesktopShell() {
   // The windows go before the model they read, the model before the core it reads.
   engine_.reset();
+  delete settingsModel_.data();
   delete hubModel_.data();
   delete model_.data();
   if (core_) core_->release();
@@ -122,6 +125,20 @@ std::optional<int> DesktopShell::start() {
   hubSetup.versionText = ApplicationVersion{ORVANE_VERSION, std::nullopt}.text();
   hubSetup.openLink = [this](const std::string& url) { openLink(url); };
   hubModel_ = new HubModel(std::move(hubSetup));
+  SettingsModel::Setup settingsSetup;
+  settingsSetup.store = core_->store();
+  settingsSetup.hub = core_->hub();
+  settingsSetup.legal = legal_;
+  settingsSetup.header = headerOptions_;
+  settingsSetup.main = core_->mainQueue();
+  settingsSetup.desktop = model_;
+  settingsSetup.versionText = ApplicationVersion{ORVANE_VERSION, std::nullopt}.text();
+  settingsSetup.systemPlayerAccess = core_->media().canControlPlayers();
+  settingsSetup.storedDiscoveryToken = [pairing = core_->pairingStore()]() -> std::optional<std::string> {
+    const auto record = pairing->peek();
+    return record ? record->discoveryToken : std::nullopt;
+  };
+  settingsModel_ = new SettingsModel(std::move(settingsSetup));
   connect(model_, &DesktopModel::termsAccepted, this, [this] { core_->hub()->startServer(); });
 
   engine_ = std::make_unique<QQmlApplicationEngine>();
@@ -130,6 +147,7 @@ std::optional<int> DesktopShell::start() {
   engine_->addImageProvider(QStringLiteral("orvane"), images_);
   engine_->rootContext()->setContextProperty(QStringLiteral("orvane"), model_);
   engine_->rootContext()->setContextProperty(QStringLiteral("hub"), hubModel_);
+  engine_->rootContext()->setContextProperty(QStringLiteral("settingsModel"), settingsModel_);
   hub_ = loadWindow("HubWindow.qml");
   popover_ = loadWindow("PopoverWindow.qml");
   settings_ = loadWindow("SettingsWindow.qml");

@@ -9,6 +9,7 @@
 #include "ui/models/header_options.hpp"
 #include "ui/viewmodels/desktop_model.hpp"
 #include "ui/viewmodels/hub_model.hpp"
+#include "ui/viewmodels/settings_model.hpp"
 #include "wiring/program_core.hpp"
 
 class QQmlApplicationEngine;
@@ -49,6 +50,7 @@ class DesktopShell final : public QObject {
 
   DesktopModel* model() const { return model_; }
   HubModel* hubModel() const { return hubModel_; }
+  SettingsModel* settingsModel() const { return settingsModel_; }
   const std::shared_ptr<HeaderOptions>& headerOptions() const { return headerOptions_; }
   QQuickWindow* hubWindow() const { return hub_; }
   QQuickWindow* popoverWindow() const { return popover_; }
@@ -73,6 +75,7 @@ class DesktopShell final : public QObject {
   std::shared_ptr<LegalState> legal_;
   QPointer<DesktopModel> model_;
   QPointer<HubModel> hubModel_;
+  QPointer<SettingsModel> settingsModel_;
   std::shared_ptr<HeaderOptions> headerOptions_;
   DesktopImageProvider* images_ = nullptr;  // owned by the engine
   std::unique_ptr<QQmlApplicationEngine> engine_;
