@@ -239,6 +239,49 @@ TEST_F(DesktopFlows, TheHubListsANotificationRepliesFromItsCardAndAsksBeforeDisc
   EXPECT_EQ(shell->model()->property("selectedTab").toInt(), 1) << "the tab stays selected";
 }
 
+TEST_F(DesktopFlows, RenamingInSettingsRetitlesTheRailAndForgettingClearsBothSides) {
+  launch();
+  acceptTerms();
+  pairAndConnect();
+  shell->openSettings();
+  QQuickWindow* settings = shell->settingsWindow();
+  ASSERT_TRUE(waitUntil([&] { return settings->isVisible(); }));
+  settings->requestActivate();
+  ASSERT_TRUE(waitUntil([&] { return settings->isActive(); }));
+
+  // A new name typed into the field and sent with Return titles the rail.
+  QQuickItem* field = item(settings, "deviceNameField");
+  ASSERT_NE(field, nullptr);
+  click(settings, field);
+  ASSERT_TRUE(waitUntil([&] { return field->hasActiveFocus(); }));
+  QTest::keyClick(settings, Qt::Key_A, Qt::ControlModifier);
+  for (char c : std::string("Work phone")) QTest::keyClick(settings, c);
+  QTest::keyClick(settings, Qt::Key_Return);
+  QQuickWindow* hub = shell->hubWindow();
+  QQuickItem* title = item(hub, "railDeviceTitle");
+  ASSERT_NE(title, nullptr);
+  EXPECT_TRUE(waitUntil([&] { return title->property("text").toString() == QStringLiteral("Work phone"); }))
+      << title->property("text").toString().toStdString();
+
+  // "Forget" asks; "Cancel" keeps the pairing, "Forget device" removes it here and on the phone.
+  // The buttons are at the foot of the section: the user scrolls down to them.
+  QQuickItem* scroller = item(settings, "settingsScroller");
+  ASSERT_NE(scroller, nullptr);
+  scroller->setProperty("contentY", scroller->property("contentHeight").toDouble() - scroller->height());
+  click(settings, item(settings, "forgetButton"));
+  SettingsModel* model = shell->settingsModel();
+  ASSERT_TRUE(waitUntil([&] { return model->property("confirmTitle").toString() == QStringLiteral("Forget this device?"); }));
+  click(settings, item(settings, "confirmCancel"));
+  ASSERT_TRUE(waitUntil([&] { return model->property("confirmTitle").toString().isEmpty(); }));
+  EXPECT_TRUE(model->property("paired").toBool());
+  click(settings, item(settings, "forgetButton"));
+  ASSERT_TRUE(waitUntil([&] { return !model->property("confirmTitle").toString().isEmpty(); }));
+  click(settings, item(settings, "confirmDestructive"));
+  EXPECT_TRUE(waitUntil([&] { return phoneSaid({R"("event":"forgotten")"}); })) << phoneOutput.toStdString();
+  EXPECT_TRUE(waitUntil([&] { return !model->property("paired").toBool(); })) << "the pairing is gone here";
+  EXPECT_TRUE(waitUntil([&] { return title->property("text").toString() == QStringLiteral("No device paired"); }));
+}
+
 }  // namespace
 }  // namespace orvane::testing
 

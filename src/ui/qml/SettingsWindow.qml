@@ -152,6 +152,7 @@ Window {
 
         Flickable {
             id: scroller
+            objectName: "settingsScroller"
             anchors.left: parent.left
             anchors.right: parent.right
             anchors.top: toolbar.bottom
@@ -171,6 +172,19 @@ Window {
                 onLoaded: scroller.contentY = 0
             }
         }
+    }
+
+    // A control reached with Tab scrolls into view.
+    onActiveFocusItemChanged: {
+        const item = activeFocusItem
+        if (!item || !form.item || !form.item.contains(form.item.mapFromItem(item, 0, 0)))
+            return
+        const top = item.mapToItem(scroller.contentItem, 0, 0).y
+        const bottom = top + item.height
+        if (top < scroller.contentY)
+            scroller.contentY = Math.max(0, top - Theme.space4)
+        else if (bottom > scroller.contentY + scroller.height)
+            scroller.contentY = Math.min(scroller.contentHeight - scroller.height, bottom - scroller.height + Theme.space4)
     }
 
     Component { id: devices; SettingsDevices {} }
