@@ -7,12 +7,12 @@
 
 #include <QSignalSpy>
 
-#include "../../app/store/store_fixture.hpp"
+#include "ui_store_fixture.hpp"
 
 namespace orvane::testing {
 namespace {
 
-class DesktopModelTest : public StoreTest {
+class DesktopModelTest : public UiStoreTest {
  protected:
   void SetUp() override {
     buildAll(false);
@@ -28,11 +28,6 @@ class DesktopModelTest : public StoreTest {
     settle();
   }
 
-  void connectPhone() {
-    hub->serverPairedDeviceChanged(std::string("Pixel"), std::string("phone-1"));
-    connect();
-    settle();
-  }
 
   // The palette row with this id, or -1.
   int paletteRow(const QString& id) const {

@@ -6,13 +6,13 @@
 
 #include <gtest/gtest.h>
 
-#include "../../app/store/store_fixture.hpp"
+#include "ui_store_fixture.hpp"
 #include "ui/viewmodels/desktop_model.hpp"
 
 namespace orvane::testing {
 namespace {
 
-class HubModelTest : public StoreTest {
+class HubModelTest : public UiStoreTest {
  protected:
   void SetUp() override {
     buildAll(false);
@@ -39,11 +39,6 @@ class HubModelTest : public StoreTest {
     return std::make_unique<HubModel>(std::move(setup));
   }
 
-  void connectPhone() {
-    hub->serverPairedDeviceChanged(std::string("Pixel"), std::string("phone-1"));
-    connect();
-    settle();
-  }
 
   std::int64_t nowMs() const {
     return std::chrono::duration_cast<std::chrono::milliseconds>(clock.wallNow().time_since_epoch()).count();
@@ -55,13 +50,6 @@ class HubModelTest : public StoreTest {
     return ids;
   }
 
-  std::vector<std::string> serverCallsStartingWith(const std::string& prefix) const {
-    std::vector<std::string> found;
-    for (const auto& call : server->calls) {
-      if (call.rfind(prefix, 0) == 0) found.push_back(call);
-    }
-    return found;
-  }
 
   std::shared_ptr<LegalState> legal;
   std::shared_ptr<HeaderOptions> header = std::make_shared<HeaderOptions>(defaults);
@@ -104,11 +92,11 @@ TEST_F(HubModelTest, ACardsReplyIsTrimmedSentAndOfferedAgainWhenThePhoneSaysItFa
   post("n-1", "Signal", std::string("Ana"), "Dinner?", nowMs());
   EXPECT_FALSE(model->replyToNotification("n-1", " \n "));
   settle();
-  EXPECT_TRUE(serverCallsStartingWith("sendNotifReply").empty()) << "a blank reply sends nothing";
+  EXPECT_TRUE(serverCalls("sendNotifReply").empty()) << "a blank reply sends nothing";
 
   EXPECT_TRUE(model->replyToNotification("n-1", "  On my way\n"));
   settle();
-  EXPECT_EQ(serverCallsStartingWith("sendNotifReply"), std::vector<std::string>{"sendNotifReply n-1 On my way"});
+  EXPECT_EQ(serverCalls("sendNotifReply"), std::vector<std::string>{"sendNotifReply n-1 On my way"});
 
   hub->serverNotifReplyResult("n-1", false, std::string("The app closed the conversation"));
   settle();
@@ -120,15 +108,15 @@ TEST_F(HubModelTest, ACardsReplyIsTrimmedSentAndOfferedAgainWhenThePhoneSaysItFa
 
   model->retryNotificationReply("n-1");
   settle();
-  EXPECT_EQ(serverCallsStartingWith("sendNotifReply").size(), 2u);
-  EXPECT_EQ(serverCallsStartingWith("sendNotifReply").back(), "sendNotifReply n-1 On my way");
+  EXPECT_EQ(serverCalls("sendNotifReply").size(), 2u);
+  EXPECT_EQ(serverCalls("sendNotifReply").back(), "sendNotifReply n-1 On my way");
   EXPECT_FALSE(cards->value(QStringLiteral("n-1"), "replyFailed").toBool()) << "a new try clears the failure";
 
   // Nothing to try again for a card this window never replied through.
   post("n-2", "Signal", std::string("Mia"), "Hi", nowMs());
   model->retryNotificationReply("n-2");
   settle();
-  EXPECT_EQ(serverCallsStartingWith("sendNotifReply").size(), 2u);
+  EXPECT_EQ(serverCalls("sendNotifReply").size(), 2u);
 }
 
 TEST_F(HubModelTest, DisconnectingAsksFirstAndCancellingSendsNothing) {
@@ -142,12 +130,12 @@ TEST_F(HubModelTest, DisconnectingAsksFirstAndCancellingSendsNothing) {
   model->confirmCancel();
   settle();
   EXPECT_TRUE(model->property("confirmTitle").toString().isEmpty());
-  EXPECT_TRUE(serverCallsStartingWith("disconnectSession").empty());
+  EXPECT_TRUE(serverCalls("disconnectSession").empty());
 
   model->pressPrimary();
   model->confirmAccept();
   settle();
-  EXPECT_EQ(serverCallsStartingWith("disconnectSession").size(), 1u);
+  EXPECT_EQ(serverCalls("disconnectSession").size(), 1u);
 }
 
 TEST_F(HubModelTest, TheDisconnectedPanesReconnectRestartsTheServerAndNudgesThePhone) {
@@ -166,7 +154,7 @@ TEST_F(HubModelTest, TheLinkComposerSendsTheTrimmedLinkAndKeepsABlankField) {
   EXPECT_FALSE(model->sendLink("   "));
   EXPECT_TRUE(model->sendLink("  https://example.org/a?b=1 \n"));
   settle();
-  EXPECT_EQ(serverCallsStartingWith("sendTestUrl"), std::vector<std::string>{"sendTestUrl https://example.org/a?b=1"});
+  EXPECT_EQ(serverCalls("sendTestUrl"), std::vector<std::string>{"sendTestUrl https://example.org/a?b=1"});
   ASSERT_EQ(model->links()->count(), 1);
   EXPECT_EQ(model->links()->row(0).value(3).toString(), QStringLiteral("waiting"));
 

@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "../../app/store/store_fixture.hpp"
+#include "ui_store_fixture.hpp"
 #include "ui/viewmodels/desktop_model.hpp"
 
 namespace orvane::testing {
@@ -24,7 +24,7 @@ class FakeLoginItem final : public LoginItem {
   bool refuse = false;
 };
 
-class SettingsModelTest : public StoreTest {
+class SettingsModelTest : public UiStoreTest {
  protected:
   void SetUp() override {
     buildAll(false);
@@ -50,20 +50,8 @@ class SettingsModelTest : public StoreTest {
     settle();
   }
 
-  void connectPhone() {
-    hub->serverPairedDeviceChanged(std::string("Pixel"), std::string("phone-1"));
-    connect();
-    settle();
-  }
 
   QString text(const char* property) const { return model->property(property).toString(); }
-  std::vector<std::string> serverCalls(const std::string& prefix) const {
-    std::vector<std::string> found;
-    for (const auto& call : server->calls) {
-      if (call.rfind(prefix, 0) == 0) found.push_back(call);
-    }
-    return found;
-  }
 
   std::shared_ptr<LegalState> legal;
   std::shared_ptr<HeaderOptions> header = std::make_shared<HeaderOptions>(defaults);
