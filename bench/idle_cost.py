@@ -23,20 +23,28 @@ SETTLE_SECONDS = 3
 
 
 def sample(pid):
-    """(CPU seconds of the process, voluntary switches of all its threads, RSS bytes)."""
+    """(CPU seconds of the process, voluntary switches of each of its threads by thread
+    id, RSS bytes)."""
     cpu = proc_figures.cpu_seconds_on_cpu(pid)
-    switches = 0
+    switches = {}
     for tid in os.listdir(f"/proc/{pid}/task"):
         try:
             with open(f"/proc/{pid}/task/{tid}/status") as f:
                 for line in f:
                     if line.startswith("voluntary_ctxt_switches:"):
-                        switches += int(line.split()[1])
+                        switches[tid] = int(line.split()[1])
         except FileNotFoundError:
             pass  # a thread that ended while we looked
     with open(f"/proc/{pid}/statm") as f:
         rss = int(f.read().split()[1]) * PAGE
     return cpu, switches, rss
+
+
+def wakeups(before, after):
+    """Voluntary switches between two samples. Counted per thread: a thread that ended
+    in between takes its count with it, and a sum over the process would then shrink.
+    A thread that began in between counts from zero."""
+    return sum(count - before.get(tid, 0) for tid, count in after.items())
 
 
 def measure(name, proc, seconds):
@@ -54,7 +62,7 @@ def measure(name, proc, seconds):
     figures = {
         "cpu_s": cpu1 - cpu0,
         "cpu_percent": (cpu1 - cpu0) / seconds * 100,
-        "wakeups_per_s": (sw1 - sw0) / seconds,
+        "wakeups_per_s": wakeups(sw0, sw1) / seconds,
         "rss_mib": rss / 1048576,
         "peak_rss_mib": peak / 1048576,
         "pss_mib": proc_figures.rollup_kib(pid, "Pss") / 1024,
