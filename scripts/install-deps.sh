@@ -20,6 +20,7 @@ packages=(
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
   openssl python3
+  desktop-file-utils  # desktop-file-validate, for the menu entries
   # real services the integration tests start and stop
   dbus avahi-daemon avahi-utils zbar-tools
   # the desktop's clipboard under a real X server and a real Wayland compositor, and a

@@ -141,6 +141,39 @@ std::optional<std::string> normalizeUrl(const std::optional<std::string>& s) {
   return candidate;
 }
 
+std::optional<std::string> extractFirstUrl(const std::optional<std::string>& s) {
+  if (!s) return std::nullopt;
+  const std::string& text = *s;
+  // The first "https?://" (case as written) followed by at least one character that is
+  // not white space.
+  std::size_t start = std::string::npos;
+  for (std::size_t at = text.find("http"); at != std::string::npos; at = text.find("http", at + 1)) {
+    std::size_t rest = at + 4;
+    if (rest < text.size() && text[rest] == 's') ++rest;
+    if (text.compare(rest, 3, "://") != 0) continue;
+    rest += 3;
+    if (rest < text.size() && !text::isWhiteSpace(text::decodeAt(text, rest).value)) {
+      start = at;
+      break;
+    }
+  }
+  if (start == std::string::npos) return normalizeUrl(text);
+  std::size_t end = start;
+  while (end < text.size()) {
+    const text::Scalar scalar = text::decodeAt(text, end);
+    if (text::isWhiteSpace(scalar.value)) break;
+    end += scalar.length;
+  }
+  std::string_view match(text.data() + start, end - start);
+  constexpr std::string_view punctuation = ".,;!?\"'";
+  const std::size_t first = match.find_first_not_of(punctuation);
+  if (first == std::string_view::npos) return std::nullopt;
+  match = match.substr(first, match.find_last_not_of(punctuation) - first + 1);
+  std::string link = text::trim(match);
+  if (!isValidLink(link)) return std::nullopt;
+  return link;
+}
+
 std::optional<std::string> cleanContext(const std::optional<std::string>& s) {
   if (!s) return std::nullopt;
   std::string collapsed = text::collapse(*s);
