@@ -21,6 +21,7 @@
 #include "pairing/pairing_store.hpp"
 #include "platform/linux/json_defaults_file.hpp"
 #include "platform/linux/syslog_sink.hpp"
+#include "platform/linux/xdg_autostart.hpp"
 #include "platform/qt/qt_main_queue.hpp"
 #include "ui/models/application_version.hpp"
 #include "ui/models/menu_bar_icon.hpp"
@@ -61,6 +62,17 @@ std::optional<std::filesystem::path> legalDocument(const std::string& name) {
     if (std::filesystem::is_regular_file(place, error)) return place.lexically_normal();
   }
   return std::nullopt;
+}
+
+// The `orvane` program that starts this one: beside it in a build, two folders up in
+// bin/ once installed (this program lives in libexec/orvane/); by name otherwise.
+std::string launcherCommand() {
+  const std::filesystem::path here = QCoreApplication::applicationDirPath().toStdString();
+  for (const auto& candidate : {here / "orvane", here / ".." / ".." / "bin" / "orvane"}) {
+    std::error_code error;
+    if (std::filesystem::is_regular_file(candidate, error)) return std::filesystem::weakly_canonical(candidate).string();
+  }
+  return "orvane";
 }
 
 }  // namespace
@@ -138,6 +150,7 @@ std::optional<int> DesktopShell::start() {
     const auto record = pairing->peek();
     return record ? record->discoveryToken : std::nullopt;
   };
+  settingsSetup.loginItem = std::make_shared<XdgAutostart>(launcherCommand());
   settingsModel_ = new SettingsModel(std::move(settingsSetup));
   connect(model_, &DesktopModel::termsAccepted, this, [this] { core_->hub()->startServer(); });
 
