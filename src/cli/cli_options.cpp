@@ -24,6 +24,14 @@ ParseResult parseOptions(const std::vector<std::string>& args) {
         return r;
       }
       r.options.qrPngPath = args[++i];
+    } else if (a == "--send-link") {
+      if (i + 1 >= args.size()) {
+        r.error = "--send-link needs a link";
+        return r;
+      }
+      r.options.sendLink = args[++i];
+    } else if (a.size() > 7 && (a.compare(0, 7, "orvane:") == 0 || a.compare(0, 7, "ORVANE:") == 0)) {
+      r.options.handoffUrl = a;
     } else {
       r.error = "unknown option: " + a;
       return r;
@@ -34,6 +42,7 @@ ParseResult parseOptions(const std::vector<std::string>& args) {
 
 std::string usage() {
   return "Usage: orvane --headless [--json] [--accept-terms] [--qr-png PATH] [--verbose]\n"
+         "       orvane --send-link URL | orvane orvane://send-url?u=LINK\n"
          "\n"
          "Links this computer with one Android phone over the local network.\n"
          "\n"
@@ -43,6 +52,10 @@ std::string usage() {
          "  --accept-terms  accept the terms of service without asking\n"
          "  --qr-png PATH   also write each pairing QR code as a PNG image to PATH\n"
          "  --verbose       copy the log to standard error\n"
+         "  --send-link URL hand a web link to the running Orvane, which sends it to the phone\n"
+         "\n"
+         "Started again while it runs, orvane brings the running one's window forward; with\n"
+         "an orvane://send-url?u=LINK argument (from Flingshare) it hands the link over.\n"
          "\n"
          "Commands on standard input, one per line:\n"
          "  approve      approve the phone that asks to pair\n"

@@ -13,6 +13,10 @@ struct Options {
   bool verbose = false;
   bool help = false;
   std::optional<std::string> qrPngPath;
+  // An orvane: URL given as the argument (the desktop's URL handler passes one).
+  std::optional<std::string> handoffUrl;
+  // --send-link URL: a link for the running program to send to the phone.
+  std::optional<std::string> sendLink;
 };
 
 // Parses the command line; an error text for an unknown or incomplete option.

@@ -67,6 +67,10 @@ std::optional<int> HeadlessApp::start() {
     return core.error().exitStatus;
   }
   core_ = std::move(*core);
+  // The terms were accepted on the way in. Without windows there is nothing to raise.
+  core_->listenForOtherStarts([] { return true; }, [this] {
+    if (printer_) printer_->note("orvane: another start asked for the window; this one runs without windows");
+  });
 
   // Events reach the output once the work of the moment is done, a burst in one write.
   printer_ = std::make_shared<EventPrinter>(options_.json, stdout, core_->mainQueue());

@@ -11,6 +11,7 @@
 
 #include "wiring/displayless_services.hpp"
 #include "cli/headless_main.hpp"
+#include "cli/running_instance.hpp"
 #include "cli/toolkit_choice.hpp"
 
 namespace {
@@ -39,6 +40,8 @@ int main(int argc, char** argv) {
   auto commandLine = orvane::cli::readCommandLine(argc, argv);
   if (commandLine.exitNow) return *commandLine.exitNow;
   auto& options = commandLine.options;
+  // A second start hands its request to the running program, before anything starts.
+  if (auto handed = orvane::cli::handToRunningInstance(options)) return *handed;
 
   if (auto why = orvane::cli::whyToolkitIsNeeded(options, orvane::cli::Surroundings::ofThisProcess())) {
     handOverToToolkitProgram(argv, *why);

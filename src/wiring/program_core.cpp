@@ -14,10 +14,12 @@
 #include "platform/linux/sysfs_mac_health.hpp"
 #include "platform/linux/xdg_paths.hpp"
 #include "platform/qt/freedesktop_notifications.hpp"
+#include "platform/qt/instance_channel.hpp"
 #include "platform/qt/logind_wake_signal.hpp"
 #include "platform/qt/mpris_media_key_output.hpp"
 #include "platform/qt/qt_main_queue.hpp"
 #include "app/mac_media_watcher.hpp"
+#include "wiring/instance_messages.hpp"
 #include "wiring/mac_media_services.hpp"
 
 namespace orvane {
@@ -113,6 +115,8 @@ void ProgramCore::shutdown(std::function<void()> whileStoreLives, std::function<
 void ProgramCore::release(const std::function<void()>& whileStoreLives) {
   if (released_) return;
   released_ = true;
+  // Later starts find no one from here on; its messages needed the store.
+  instanceChannel_.reset();
   // The queue's thread ends first, so that nothing runs on it while the objects built
   // on its context are destroyed here; it must not be left waiting for this thread.
   if (hub_) hub_->closeMainPosts();
@@ -146,6 +150,20 @@ void ProgramCore::finishArchiveWrites() {
     new std::shared_ptr<SerialQueue>(archiveQueue_);
   }
   archiveQueue_.reset();
+}
+
+bool ProgramCore::listenForOtherStarts(std::function<bool()> termsAccepted, std::function<void()> raise) {
+  auto channel = InstanceChannel::listen(
+      [this, termsAccepted = std::move(termsAccepted), raise = std::move(raise)](const std::string& message) {
+        Logger log(log_, "instance");
+        handleInstanceMessage(message, *store_, termsAccepted && termsAccepted(), raise, log);
+      });
+  if (!channel) {
+    Logger(log_, "instance").error("later starts cannot reach this one: " + channel.error());
+    return false;
+  }
+  instanceChannel_ = std::move(*channel);
+  return true;
 }
 
 }  // namespace orvane

@@ -17,6 +17,7 @@ class AsioTransport;
 class JsonDefaultsFile;
 class MacMediaServices;
 class PairingStore;
+class InstanceChannel;
 class QtMainQueue;
 
 // The long-lived objects every front end shares, made from the Linux and Qt adapters:
@@ -48,6 +49,10 @@ class ProgramCore {
   const std::shared_ptr<LogSink>& log() const { return log_; }
   const DesktopServices& desktop() const { return desktop_; }
   MacMediaServices& media() { return *media_; }
+  // Listens for later starts of the program (InstanceChannel): they raise the windows
+  // through `raise` or hand over a link, which is sent once `termsAccepted` says so.
+  // False, having logged why, when another program holds the channel.
+  bool listenForOtherStarts(std::function<bool()> termsAccepted, std::function<void()> raise);
   // The paired phone's stored record, for reading only (the server owns it).
   const std::shared_ptr<PairingStore>& pairingStore() const { return pairingStore_; }
 
@@ -71,6 +76,7 @@ class ProgramCore {
   std::shared_ptr<AsioTransport> transport_;
   std::unique_ptr<MacMediaServices> media_;
   std::shared_ptr<PairingStore> pairingStore_;
+  std::unique_ptr<InstanceChannel> instanceChannel_;
   std::shared_ptr<PairingServer> server_;
   std::shared_ptr<AppState> hub_;
   std::shared_ptr<SerialQueue> archiveQueue_;

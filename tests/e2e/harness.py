@@ -295,8 +295,11 @@ class Sandbox:
         self.config = os.path.join(self.root, "config")
         self.data = os.path.join(self.root, "data")
         self.home = os.path.join(self.root, "home")
-        for folder in (self.config, self.data, self.home):
-            os.makedirs(folder)
+        # A runtime folder of its own: the program's single-instance socket lives there,
+        # so that tests running side by side never reach each other's program.
+        self.runtime = os.path.join(self.root, "runtime")
+        for folder in (self.config, self.data, self.home, self.runtime):
+            os.makedirs(folder, mode=0o700)
         self.phone_state = os.path.join(self.root, "phone", "state.json")
         self.processes = []
         self._count = 0
@@ -308,8 +311,9 @@ class Sandbox:
         # No D-Bus session of the developer's desktop: the headless program must not
         # need one.
         env.pop("DBUS_SESSION_BUS_ADDRESS", None)
-        # D-Bus would find that session's bus in the runtime folder as well.
-        env.pop("XDG_RUNTIME_DIR", None)
+        # D-Bus would find that session's bus in the runtime folder as well: this one is
+        # the sandbox's own, with no bus in it.
+        env["XDG_RUNTIME_DIR"] = self.runtime
         # Nor its display: without one the computer keeps a clipboard of its own, which
         # the `copy` command fills, so that no test touches the developer's clipboard.
         for name in ("DISPLAY", "WAYLAND_DISPLAY"):

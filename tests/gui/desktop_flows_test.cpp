@@ -94,8 +94,19 @@ class DesktopFlows : public ::testing::Test {
 
   void acceptTerms() {
     QQuickWindow* hub = shell->hubWindow();
-    click(hub, item(hub, "legalAgree"));
-    click(hub, item(hub, "legalContinue"));
+    QQuickItem* agree = item(hub, "legalAgree");
+    QQuickItem* proceed = item(hub, "legalContinue");
+    ASSERT_TRUE(agree && proceed);
+    // The window has only just come forward: a click that lands before its first frame
+    // is lost, as it would be for a person, so each step waits for what the last one did.
+    ASSERT_TRUE(waitUntil([&] {
+      if (!proceed->isEnabled()) click(hub, agree);
+      return waitUntil([&] { return proceed->isEnabled(); }, 2);
+    })) << "ticking the box enables \"Agree and continue\"";
+    ASSERT_TRUE(waitUntil([&] {
+      click(hub, proceed);
+      return waitUntil([&] { return shell->model()->legalAccepted(); }, 2);
+    })) << "the terms are accepted";
     ASSERT_TRUE(waitUntil(listening)) << "the server listens once the terms are accepted";
   }
 

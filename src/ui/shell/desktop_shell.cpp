@@ -103,6 +103,7 @@ std::optional<int> DesktopShell::start() {
   }
   core_ = std::move(*core);
   legal_ = std::make_shared<LegalState>(*defaults);
+  core_->listenForOtherStarts([this] { return legal_->isAccepted(); }, [this] { openHub(); });
 
   DesktopModel::Setup setup;
   setup.store = core_->store();

@@ -9,6 +9,7 @@
 
 #include "cli/headless_main.hpp"
 #include "cli/quit_signals.hpp"
+#include "cli/running_instance.hpp"
 #include "ui/shell/desktop_shell.hpp"
 #include "wiring/toolkit/toolkit_services.hpp"
 
@@ -27,6 +28,7 @@ int main(int argc, char** argv) {
   auto commandLine = orvane::cli::readCommandLine(argc, argv);
   if (commandLine.exitNow) return *commandLine.exitNow;
   auto& options = commandLine.options;
+  if (auto handed = orvane::cli::handToRunningInstance(options)) return *handed;
 
   // Should the display be unreachable, Qt falls back to a platform of its own rather
   // than abort.
