@@ -1,5 +1,5 @@
 # Orvane — top-level commands. Every target installs missing system packages first.
-.PHONY: deps build run install test test-asan test-tsan bench fuzz screenshots clean
+.PHONY: deps build run install package test test-asan test-tsan bench fuzz screenshots clean
 
 PRESET ?= default
 BUILD_DIR := build
@@ -21,9 +21,15 @@ run: build
 PREFIX ?= $(HOME)/.local
 install: deps
 	@cmake --preset release -DCMAKE_INSTALL_PREFIX=$(PREFIX) >/dev/null
-	@cmake --build --preset release --target orvane orvane-desktop
+	@cmake --build --preset release --target orvane orvane-desktop flingshare
 	@cmake --install build-release --prefix $(PREFIX)
 	@command -v update-desktop-database >/dev/null && update-desktop-database -q $(PREFIX)/share/applications || true
+
+# A .deb of the release build for /usr (build-release/orvane_<version>_<arch>.deb).
+package: deps
+	@cmake --preset release -DCMAKE_INSTALL_PREFIX=/usr >/dev/null
+	@cmake --build --preset release --target orvane orvane-desktop flingshare
+	@cd build-release && cpack -G DEB
 
 test: build
 	@scripts/test.sh
