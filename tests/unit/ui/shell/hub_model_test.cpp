@@ -15,13 +15,7 @@ namespace {
 class HubModelTest : public UiStoreTest {
  protected:
   void SetUp() override {
-    buildAll(false);
-    legal = std::make_shared<LegalState>(defaults, clock);
-    DesktopModel::Setup desktopSetup;
-    desktopSetup.store = store;
-    desktopSetup.hub = hub;
-    desktopSetup.legal = legal;
-    desktop = std::make_unique<DesktopModel>(std::move(desktopSetup));
+    buildWithDesktop();
     model = makeModel();
     settle();
   }
@@ -51,9 +45,7 @@ class HubModelTest : public UiStoreTest {
   }
 
 
-  std::shared_ptr<LegalState> legal;
   std::shared_ptr<HeaderOptions> header = std::make_shared<HeaderOptions>(defaults);
-  std::unique_ptr<DesktopModel> desktop;
   std::unique_ptr<HubModel> model;
   std::vector<std::string> opened;
 };

@@ -27,14 +27,7 @@ class FakeLoginItem final : public LoginItem {
 class SettingsModelTest : public UiStoreTest {
  protected:
   void SetUp() override {
-    buildAll(false);
-    legal = std::make_shared<LegalState>(defaults, clock);
-    DesktopModel::Setup desktopSetup;
-    desktopSetup.store = store;
-    desktopSetup.hub = hub;
-    desktopSetup.legal = legal;
-    desktopSetup.shell.openHub = [this] { ++hubOpened; };
-    desktop = std::make_unique<DesktopModel>(std::move(desktopSetup));
+    buildWithDesktop();
     SettingsModel::Setup setup;
     setup.store = store;
     setup.hub = hub;
@@ -53,13 +46,10 @@ class SettingsModelTest : public UiStoreTest {
 
   QString text(const char* property) const { return model->property(property).toString(); }
 
-  std::shared_ptr<LegalState> legal;
   std::shared_ptr<HeaderOptions> header = std::make_shared<HeaderOptions>(defaults);
   std::shared_ptr<FakeLoginItem> login = std::make_shared<FakeLoginItem>();
   std::optional<std::string> token;
-  std::unique_ptr<DesktopModel> desktop;
   std::unique_ptr<SettingsModel> model;
-  int hubOpened = 0;
 };
 
 TEST_F(SettingsModelTest, GoingBackThenSomewhereNewDropsTheStepAhead) {

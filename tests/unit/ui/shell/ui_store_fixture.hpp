@@ -4,13 +4,29 @@
 #include <vector>
 
 #include "../../app/store/store_fixture.hpp"
+#include "app/legal_state.hpp"
+#include "ui/viewmodels/desktop_model.hpp"
 
 namespace orvane::testing {
 
-// The store fixture with what the windows' model tests share: a phone paired and
-// connected as the server reports it, and the server's calls picked out by name.
+// The store fixture with what the windows' model tests share: the desktop model over
+// it, a phone paired and connected as the server reports it, and the server's calls
+// picked out by name.
 class UiStoreTest : public StoreTest {
  protected:
+  // The hub, the store and the model every window reads, not started; `openHub` counts
+  // the times the shell was asked to bring the hub forward.
+  void buildWithDesktop() {
+    buildAll(false);
+    legal = std::make_shared<LegalState>(defaults, clock);
+    DesktopModel::Setup setup;
+    setup.store = store;
+    setup.hub = hub;
+    setup.legal = legal;
+    setup.shell.openHub = [this] { ++hubOpened; };
+    desktop = std::make_unique<DesktopModel>(std::move(setup));
+  }
+
   void connectPhone() {
     hub->serverPairedDeviceChanged(std::string("Pixel"), std::string("phone-1"));
     connect();
@@ -24,6 +40,10 @@ class UiStoreTest : public StoreTest {
     }
     return found;
   }
+
+  std::shared_ptr<LegalState> legal;
+  std::unique_ptr<DesktopModel> desktop;
+  int hubOpened = 0;
 };
 
 }  // namespace orvane::testing
