@@ -228,6 +228,13 @@ int main(int argc, char** argv) {
       settings->selectSection(i);
       if (!camera.shoot(sections[i], shell.settingsWindow())) return;
     }
+    // The rest of Features, scrolled to its end: links, mirroring, startup and the chats.
+    settings->selectSection(1);
+    if (auto* scroller = shell.settingsWindow()->findChild<QQuickItem*>(QStringLiteral("settingsScroller"))) {
+      QTest::qWait(100);
+      scroller->setProperty("contentY", scroller->property("contentHeight").toDouble() - scroller->height());
+      if (!camera.shoot("settings-features-end", shell.settingsWindow())) return;
+    }
     settings->selectSection(0);
     settings->forget();
     if (!camera.shoot("settings-forget-confirm", shell.settingsWindow())) return;
