@@ -61,8 +61,7 @@ int main(int argc, char** argv) {
   const QString bin = QString::fromLocal8Bit(argv[1]);
   std::string jsonOut;
   if (argc == 4 && std::string(argv[2]) == "--json-out") jsonOut = argv[3];
-  const auto home = std::filesystem::temp_directory_path() / ("orvane-hub-cost-" + std::to_string(::getpid()));
-  orvane::driver::useHome(home);
+  const auto home = orvane::driver::useFreshHome("hub-cost");
 
   QApplication app(argc, argv);
   QGuiApplication::setQuitOnLastWindowClosed(false);

@@ -1,5 +1,7 @@
 #include "desktop_driver.hpp"
 
+#include <unistd.h>
+
 #include <QElapsedTimer>
 #include <QTest>
 #include <cstdlib>
@@ -16,11 +18,13 @@ bool waitUntil(const std::function<bool()>& done, int seconds) {
   return true;
 }
 
-void useHome(const std::filesystem::path& home) {
+std::filesystem::path useFreshHome(const std::string& tag) {
+  const auto home = std::filesystem::temp_directory_path() / ("orvane-" + tag + "-" + std::to_string(::getpid()));
   std::filesystem::create_directories(home);
   ::setenv("XDG_CONFIG_HOME", (home / "config").c_str(), 1);
   ::setenv("XDG_DATA_HOME", (home / "data").c_str(), 1);
   ::setenv("HOME", home.c_str(), 1);
+  return home;
 }
 
 bool startPairingPhone(QProcess& phone, DesktopShell& shell, const QString& binDir, const std::filesystem::path& home,

@@ -4,6 +4,7 @@
 #include <QString>
 #include <filesystem>
 #include <functional>
+#include <string>
 
 #include "ui/shell/desktop_shell.hpp"
 
@@ -15,9 +16,10 @@ namespace orvane::driver {
 // Runs the event loop until `done` holds; false when `seconds` passed first.
 bool waitUntil(const std::function<bool()>& done, int seconds = 30);
 
-// Points the program's settings and data at `home` (created), so that it starts as on a
-// first launch and touches nothing of the user's.
-void useHome(const std::filesystem::path& home);
+// Makes a home of its own in the temporary folder ("orvane-<tag>-<pid>") and points the
+// program's settings and data at it, so that it starts as on a first launch and touches
+// nothing of the user's; the caller removes it at the end.
+std::filesystem::path useFreshHome(const std::string& tag);
 
 // Starts orvane-phone from `binDir`, pairing with the shell's current QR code under
 // `name`, keeping its state in `home`; false when it could not start.

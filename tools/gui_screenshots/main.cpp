@@ -88,8 +88,7 @@ int main(int argc, char** argv) {
   const QString bin = QString::fromLocal8Bit(argv[2]);
   QDir().mkpath(out);
   // A home of its own: first launch, no pairing, nothing of the user's touched.
-  const auto home = std::filesystem::temp_directory_path() / ("orvane-shots-" + std::to_string(::getpid()));
-  orvane::driver::useHome(home);
+  const auto home = orvane::driver::useFreshHome("shots");
 
   QApplication app(argc, argv);
   QGuiApplication::setQuitOnLastWindowClosed(false);

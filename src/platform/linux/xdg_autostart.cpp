@@ -11,7 +11,7 @@ namespace orvane {
 namespace {
 
 // A value of an Exec key: quoted when it holds anything the desktop would split or
-// expand, with the characters the specification reserves escaped.
+// expand, with the characters the desktop entry format reserves inside quotes escaped.
 std::string execArgument(const std::string& s) {
   if (s.find_first_of(" \t\n\"'\\$`%<>~|&;*?#()") == std::string::npos) return s;
   std::string quoted = "\"";

@@ -9,7 +9,6 @@ RowLayout {
     property string title
     property string value
     property bool highlighted: false
-    property bool muted: false
     default property alias trailing: controls.data
 
     Layout.fillWidth: true
@@ -37,7 +36,7 @@ RowLayout {
         font.family: Theme.fontFamily
         font.pixelSize: Theme.bodySize
         font.weight: row.highlighted ? Font.DemiBold : Font.Normal
-        color: row.highlighted ? Theme.connectedText : row.muted ? Theme.textSecondary : Theme.textSecondary
+        color: row.highlighted ? Theme.connectedText : Theme.textSecondary
     }
     RowLayout {
         id: controls

@@ -113,7 +113,8 @@ std::optional<int> DesktopShell::start() {
   setup.shell.openSettings = [this] { openSettings(); };
   setup.shell.quit = [this] { quit(); };
   setup.shell.openUrl = [this](const std::string& name) { openDocument(name); };
-  setup.versionText = ApplicationVersion{ORVANE_VERSION, std::nullopt}.text();
+  const auto versionText = ApplicationVersion{ORVANE_VERSION, std::nullopt}.text();
+  setup.versionText = versionText;
   setup.darkAppearance = options_.dark.value_or(paletteIsDark());
   setup.reduceMotion = options_.reduceMotion;
   setup.picturesChanged = [this](const DesktopModel& model) {
@@ -135,7 +136,7 @@ std::optional<int> DesktopShell::start() {
   hubSetup.defaults = core_->defaults();
   hubSetup.header = headerOptions_;
   hubSetup.desktop = model_;
-  hubSetup.versionText = ApplicationVersion{ORVANE_VERSION, std::nullopt}.text();
+  hubSetup.versionText = versionText;
   hubSetup.openLink = [this](const std::string& url) { openLink(url); };
   hubModel_ = new HubModel(std::move(hubSetup));
   SettingsModel::Setup settingsSetup;
@@ -145,7 +146,7 @@ std::optional<int> DesktopShell::start() {
   settingsSetup.header = headerOptions_;
   settingsSetup.main = core_->mainQueue();
   settingsSetup.desktop = model_;
-  settingsSetup.versionText = ApplicationVersion{ORVANE_VERSION, std::nullopt}.text();
+  settingsSetup.versionText = versionText;
   settingsSetup.systemPlayerAccess = core_->media().canControlPlayers();
   settingsSetup.storedDiscoveryToken = [pairing = core_->pairingStore()]() -> std::optional<std::string> {
     const auto record = pairing->peek();

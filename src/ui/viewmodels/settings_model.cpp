@@ -32,7 +32,6 @@ SettingsModel::SettingsModel(Setup setup, QObject* parent)
     subscriptions_.push_back(value.subscribe([this](const auto&) { refresh(); }));
   };
   watch(s.connection);
-  watch(s.device);
   watch(s.deviceAlias);
   watch(s.localAddress);
   watch(s.localPort);

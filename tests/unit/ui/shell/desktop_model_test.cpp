@@ -15,77 +15,64 @@ namespace {
 class DesktopModelTest : public UiStoreTest {
  protected:
   void SetUp() override {
-    buildAll(false);
-    legal = std::make_shared<LegalState>(defaults, clock);
-    DesktopModel::Setup setup;
-    setup.store = store;
-    setup.hub = hub;
-    setup.legal = legal;
-    setup.shell.openHub = [this] { ++hubOpened; };
-    setup.shell.openSettings = [this] { ++settingsOpened; };
-    setup.versionText = "0.1.0";
-    model = std::make_unique<DesktopModel>(std::move(setup));
+    buildWithDesktop();
     settle();
   }
 
 
   // The palette row with this id, or -1.
   int paletteRow(const QString& id) const {
-    const auto items = model->property("paletteItems").toList();
+    const auto items = desktop->property("paletteItems").toList();
     for (int i = 0; i < items.size(); ++i) {
       if (items[i].toMap().value("id").toString() == id) return i;
     }
     return -1;
   }
-  QString text(const char* property) const { return model->property(property).toString(); }
+  QString text(const char* property) const { return desktop->property(property).toString(); }
 
-  std::shared_ptr<LegalState> legal;
-  std::unique_ptr<DesktopModel> model;
-  int hubOpened = 0;
-  int settingsOpened = 0;
 };
 
 TEST_F(DesktopModelTest, ThePopoverSwitchAndThePaletteCommandChangeTheSameClipboardSetting) {
   connectPhone();
-  EXPECT_FALSE(model->property("clipboardOn").toBool());
-  model->setClipboard(true);
+  EXPECT_FALSE(desktop->property("clipboardOn").toBool());
+  desktop->setClipboard(true);
   settle();
   EXPECT_TRUE(*hub->clipboardEnabled);
-  EXPECT_TRUE(model->property("clipboardOn").toBool());
+  EXPECT_TRUE(desktop->property("clipboardOn").toBool());
 
-  model->openPalette();
+  desktop->openPalette();
   const int clip = paletteRow("clip");
   ASSERT_GE(clip, 0);
-  EXPECT_EQ(model->property("paletteItems").toList()[clip].toMap().value("title").toString(),
+  EXPECT_EQ(desktop->property("paletteItems").toList()[clip].toMap().value("title").toString(),
             QStringLiteral("Turn off clipboard sync"));
-  model->paletteClick(clip);
+  desktop->paletteClick(clip);
   settle();
-  EXPECT_FALSE(model->property("paletteOpen").toBool()) << "running an item closes the palette";
+  EXPECT_FALSE(desktop->property("paletteOpen").toBool()) << "running an item closes the palette";
   EXPECT_FALSE(*hub->clipboardEnabled);
-  EXPECT_FALSE(model->property("clipboardOn").toBool());
+  EXPECT_FALSE(desktop->property("clipboardOn").toBool());
   EXPECT_EQ(server->calls.back(), "setClipboardEnabled 0");
 }
 
 TEST_F(DesktopModelTest, ThePaletteFollowsTheKeysAndRunsWhatTheShellDoes) {
-  model->openPalette();
+  desktop->openPalette();
   // Not connected, not paired: the four tabs, settings and pairing.
-  EXPECT_EQ(model->property("paletteItems").toList().size(), 6);
-  model->setPaletteQuery(QStringLiteral("go to"));
-  EXPECT_EQ(model->property("paletteItems").toList().size(), 4);
-  for (int i = 0; i < 5; ++i) model->paletteKey(QStringLiteral("down"));
-  EXPECT_EQ(model->property("paletteIndex").toInt(), 3) << "Down on the last row stays";
-  model->paletteKey(QStringLiteral("enter"));
-  EXPECT_EQ(model->property("selectedTab").toInt(), 3);
-  EXPECT_FALSE(model->property("paletteOpen").toBool());
+  EXPECT_EQ(desktop->property("paletteItems").toList().size(), 6);
+  desktop->setPaletteQuery(QStringLiteral("go to"));
+  EXPECT_EQ(desktop->property("paletteItems").toList().size(), 4);
+  for (int i = 0; i < 5; ++i) desktop->paletteKey(QStringLiteral("down"));
+  EXPECT_EQ(desktop->property("paletteIndex").toInt(), 3) << "Down on the last row stays";
+  desktop->paletteKey(QStringLiteral("enter"));
+  EXPECT_EQ(desktop->property("selectedTab").toInt(), 3);
+  EXPECT_FALSE(desktop->property("paletteOpen").toBool());
 
-  model->openPalette();
-  model->setPaletteQuery(QStringLiteral("zzz"));
+  desktop->openPalette();
+  desktop->setPaletteQuery(QStringLiteral("zzz"));
   EXPECT_EQ(text("paletteEmptyText"), QStringLiteral("No matches"));
-  model->paletteKey(QStringLiteral("enter"));
-  EXPECT_TRUE(model->property("paletteOpen").toBool()) << "Return with an empty list does nothing";
+  desktop->paletteKey(QStringLiteral("enter"));
+  EXPECT_TRUE(desktop->property("paletteOpen").toBool()) << "Return with an empty list does nothing";
 
-  model->setPaletteQuery(QStringLiteral("settings"));
-  model->paletteKey(QStringLiteral("enter"));
+  desktop->setPaletteQuery(QStringLiteral("settings"));
+  desktop->paletteKey(QStringLiteral("enter"));
   EXPECT_EQ(settingsOpened, 1);
 }
 
@@ -93,20 +80,20 @@ TEST_F(DesktopModelTest, ThePairingSheetCountsDownOnlyWhileItShowsTheCode) {
   hub->serverInvitationChanged("ZEL1|ip=192.0.2.5", 300, "192.0.2.5", 17431, {"192.0.2.5"},
                                QRImage::make("ZEL1|ip=192.0.2.5", 200));
   settle();
-  EXPECT_FALSE(model->property("showPairing").toBool());
+  EXPECT_FALSE(desktop->property("showPairing").toBool());
   clock.advance(std::chrono::seconds(10));
 
-  model->showPairingSheet();
+  desktop->showPairingSheet();
   settle();
   EXPECT_EQ(hubOpened, 1) << "pairing happens in the hub window";
-  EXPECT_TRUE(model->property("showPairing").toBool());
+  EXPECT_TRUE(desktop->property("showPairing").toBool());
   EXPECT_FALSE(text("qrImageSource").isEmpty());
   EXPECT_EQ(text("countdownText"), QStringLiteral("Expires in 290s"));
   main->advance(std::chrono::seconds(3));
   EXPECT_EQ(text("countdownText"), QStringLiteral("Expires in 287s"));
   EXPECT_EQ(text("pairingAddress"), QStringLiteral("192.0.2.5:17431"));
 
-  model->dismissPairing();
+  desktop->dismissPairing();
   settle();
   main->advance(std::chrono::seconds(5));
   EXPECT_EQ(text("countdownText"), QStringLiteral("Expires in 287s")) << "no ticks while the code is not shown";
@@ -115,28 +102,28 @@ TEST_F(DesktopModelTest, ThePairingSheetCountsDownOnlyWhileItShowsTheCode) {
 TEST_F(DesktopModelTest, APhoneAskingBringsUpTheApprovalStepAndApproveReachesTheServer) {
   hub->serverPendingRequest("Pixel 9", "phone-9");
   settle();
-  EXPECT_TRUE(model->property("showPairing").toBool());
-  EXPECT_TRUE(model->property("pairingApprovalStep").toBool());
+  EXPECT_TRUE(desktop->property("showPairing").toBool());
+  EXPECT_TRUE(desktop->property("pairingApprovalStep").toBool());
   EXPECT_EQ(text("pendingDeviceName"), QStringLiteral("Pixel 9"));
   EXPECT_EQ(text("pairingSubtitle"), QStringLiteral("Confirm on this Mac"));
-  model->approve();
+  desktop->approve();
   settle();
   EXPECT_EQ(server->calls.back(), "approvePending");
 
   hub->serverPendingCleared();
   hub->serverPairedDeviceChanged(std::string("Pixel 9"), std::string("phone-9"));
   settle();
-  EXPECT_FALSE(model->property("showPairing").toBool()) << "a paired phone closes the sheet";
+  EXPECT_FALSE(desktop->property("showPairing").toBool()) << "a paired phone closes the sheet";
 }
 
 TEST_F(DesktopModelTest, AcceptingTheTermsRecordsThemOnceAndAsksForTheServer) {
-  EXPECT_FALSE(model->property("legalAccepted").toBool());
-  QSignalSpy accepted(model.get(), &DesktopModel::termsAccepted);
-  model->acceptTerms();
-  EXPECT_TRUE(model->property("legalAccepted").toBool());
+  EXPECT_FALSE(desktop->property("legalAccepted").toBool());
+  QSignalSpy accepted(desktop.get(), &DesktopModel::termsAccepted);
+  desktop->acceptTerms();
+  EXPECT_TRUE(desktop->property("legalAccepted").toBool());
   EXPECT_EQ(defaults->integer(std::string(LegalState::acceptedVersionKey)), 1);
   EXPECT_EQ(accepted.count(), 1);
-  model->acceptTerms();
+  desktop->acceptTerms();
   EXPECT_EQ(accepted.count(), 1) << "accepted terms do not start the server again";
 }
 
@@ -147,7 +134,7 @@ TEST_F(DesktopModelTest, ThePopoverSaysWhatTheLinkIs) {
   connectPhone();
   EXPECT_EQ(text("statusWord"), QStringLiteral("Live"));
   EXPECT_EQ(text("headerSubtitle"), QStringLiteral("Phone linked"));
-  EXPECT_TRUE(model->property("connected").toBool());
+  EXPECT_TRUE(desktop->property("connected").toBool());
   EXPECT_EQ(text("deviceTitle"), QStringLiteral("Pixel"));
 }
 

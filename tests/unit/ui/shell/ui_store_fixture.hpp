@@ -14,8 +14,8 @@ namespace orvane::testing {
 // picked out by name.
 class UiStoreTest : public StoreTest {
  protected:
-  // The hub, the store and the model every window reads, not started; `openHub` counts
-  // the times the shell was asked to bring the hub forward.
+  // The hub, the store and the model every window reads, not started; `hubOpened` and
+  // `settingsOpened` count the times the shell was asked to bring those windows forward.
   void buildWithDesktop() {
     buildAll(false);
     legal = std::make_shared<LegalState>(defaults, clock);
@@ -24,6 +24,8 @@ class UiStoreTest : public StoreTest {
     setup.hub = hub;
     setup.legal = legal;
     setup.shell.openHub = [this] { ++hubOpened; };
+    setup.shell.openSettings = [this] { ++settingsOpened; };
+    setup.versionText = "0.1.0";
     desktop = std::make_unique<DesktopModel>(std::move(setup));
   }
 
@@ -44,6 +46,7 @@ class UiStoreTest : public StoreTest {
   std::shared_ptr<LegalState> legal;
   std::unique_ptr<DesktopModel> desktop;
   int hubOpened = 0;
+  int settingsOpened = 0;
 };
 
 }  // namespace orvane::testing
