@@ -166,6 +166,8 @@ int main(int argc, char** argv) {
     model->setPaletteQuery("clip");
     if (!camera.shoot("palette-filtered", shell.hubWindow())) return;
     model->closePalette();
+    // Chats there, none chosen yet.
+    if (!camera.shoot("hub-messages-choose", shell.hubWindow())) return;
 
     // A reply through the Signal card that the phone could not send.
     hub->replyToNotification("n-1", "On my way");
@@ -227,12 +229,16 @@ int main(int argc, char** argv) {
       settings->selectSection(i);
       if (!camera.shoot(sections[i], shell.settingsWindow())) return;
     }
-    // The rest of Features, scrolled to its end: links, mirroring, startup and the chats.
-    settings->selectSection(1);
-    if (auto* scroller = shell.settingsWindow()->findChild<QQuickItem*>(QStringLiteral("settingsScroller"))) {
+    // The sections longer than the window, scrolled to their ends: the pairing's buttons
+    // under Devices; links, mirroring, starting at login and the chats under Features.
+    const std::pair<int, const char*> longSections[] = {{0, "settings-devices-end"}, {1, "settings-features-end"}};
+    for (const auto& [index, name] : longSections) {
+      settings->selectSection(index);
       QTest::qWait(100);
+      auto* scroller = shell.settingsWindow()->findChild<QQuickItem*>(QStringLiteral("settingsScroller"));
+      if (!scroller) return;
       scroller->setProperty("contentY", scroller->property("contentHeight").toDouble() - scroller->height());
-      if (!camera.shoot("settings-features-end", shell.settingsWindow())) return;
+      if (!camera.shoot(name, shell.settingsWindow())) return;
     }
     settings->selectSection(0);
     settings->forget();

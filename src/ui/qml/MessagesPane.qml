@@ -61,6 +61,9 @@ ColumnLayout {
 
         // The recent conversations.
         ColumnLayout {
+            // A nested layout takes free width by default; the thread keeps it, also
+            // while it only says "Choose a chat".
+            Layout.fillWidth: false
             Layout.preferredWidth: Math.max(190, Math.min(280, pane.width * 0.36))
             Layout.fillHeight: true
             spacing: Theme.space1

@@ -19,6 +19,8 @@ T.Button {
     rightPadding: compact ? 11 : 16
     hoverEnabled: true
     focusPolicy: Qt.StrongFocus
+    // A button that cannot be used now is faded, its label with it.
+    opacity: enabled ? 1 : 0.45
 
     Accessible.role: Accessible.Button
     Accessible.name: text
@@ -50,7 +52,6 @@ T.Button {
 
     background: Rectangle {
         radius: height / 2
-        opacity: button.enabled ? 1 : 0.45
         color: button.destructive
                ? (button.pressed ? Qt.darker(Theme.destructiveFill, 1.12) : button.hovered ? Qt.lighter(Theme.destructiveFill, 1.06) : Theme.destructiveFill)
                : button.prominent

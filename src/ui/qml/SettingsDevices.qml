@@ -105,6 +105,7 @@ ColumnLayout {
         }
         Text {
             Layout.fillWidth: true
+            Layout.leftMargin: Theme.space1
             visible: settingsModel.paired
             text: "Forgetting removes the pairing on both devices. You will need to scan a new QR code."
             wrapMode: Text.WordWrap
